@@ -1,7 +1,7 @@
 # Compile and link settings shared by the suite's own targets: static, Unicode, XP-compatible headers, warnings on.
 add_library(qv_settings INTERFACE)
 target_compile_definitions(qv_settings INTERFACE UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
-    _WIN32_WINNT=0x0601 WINVER=0x0601)
+    _WIN32_WINNT=0x0601 WINVER=0x0601 __USE_MINGW_ANSI_STDIO=0)
 target_compile_options(qv_settings INTERFACE
     $<$<COMPILE_LANGUAGE:C,CXX>:-Wall -Wextra -Wno-unused-parameter -Wno-cast-function-type>)
 target_link_options(qv_settings INTERFACE -static -static-libgcc -static-libstdc++)

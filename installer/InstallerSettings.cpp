@@ -1,0 +1,6 @@
+#include "InstallerSettings.h"
+
+InstallerSettings& Settings() {
+    static InstallerSettings settings;
+    return settings;
+}

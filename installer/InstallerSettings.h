@@ -1,0 +1,18 @@
+// Process-wide settings of the installer: written on the main thread during start-up, before any thread that
+// reads them exists, and never changed afterwards; read from any thread.
+#pragma once
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include "RynString.h"
+
+using SHGetKnownFolderPathFn = HRESULT(WINAPI*)(REFKNOWNFOLDERID, DWORD, HANDLE, PWSTR*);
+
+struct InstallerSettings {
+    ryn::RynString tempFolder;                      // <user temp>\Quorvia\Temp: plug-in and archive while installing
+    bool knownFolderSupport = false;                // system major version 6 or higher
+    SHGetKnownFolderPathFn knownFolderLookup = nullptr;  // resolved by name; null falls back to the older calls
+};
+
+InstallerSettings& Settings();
