@@ -16,11 +16,13 @@ function(qv_add_program name kind)
     target_link_libraries(${name} PRIVATE qv_settings)
 endfunction()
 
-# qv_add_gtest(name sources... [LIBS libs...]): a GoogleTest program whose cases ctest runs one by one under Wine.
+# qv_add_gtest(name sources... [LIBS libs...] [PROPERTIES prop value...]): a GoogleTest program whose cases
+# ctest runs one by one under Wine.
 function(qv_add_gtest name)
-    cmake_parse_arguments(T "" "" "LIBS" ${ARGN})
+    cmake_parse_arguments(T "" "" "LIBS;PROPERTIES" ${ARGN})
     add_executable(${name} ${T_UNPARSED_ARGUMENTS})
     target_link_libraries(${name} PRIVATE qv_settings gtest_main gtest ${T_LIBS})
     gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
-        PROPERTIES TIMEOUT 120 WORKING_DIRECTORY "$<TARGET_FILE_DIR:${name}>")
+        WORKING_DIRECTORY "$<TARGET_FILE_DIR:${name}>"
+        PROPERTIES TIMEOUT 120 ${T_PROPERTIES})
 endfunction()
