@@ -3,11 +3,9 @@
 #pragma once
 
 #include <windows.h>
-#include <shlobj.h>
 
+#include "ProductFolders.h"
 #include "RynString.h"
-
-using SHGetKnownFolderPathFn = HRESULT(WINAPI*)(REFKNOWNFOLDERID, DWORD, HANDLE, PWSTR*);
 
 struct InstallerSettings {
     ryn::RynString tempFolder;                      // <user temp>\Quorvia\Temp: plug-in and archive while installing
@@ -16,3 +14,7 @@ struct InstallerSettings {
 };
 
 InstallerSettings& Settings();
+// Fills the known-folder support and lookup from the system version (the lookup resolved by name from shell32).
+void InitKnownFolderSettings();
+// The known-folder settings as the folder look-ups take them.
+KnownFolderAccess KnownFolders();
