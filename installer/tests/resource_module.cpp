@@ -1,0 +1,1 @@
+// A payload module carries only resources; the tests load it as a data file.
