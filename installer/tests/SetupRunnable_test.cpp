@@ -19,6 +19,7 @@ namespace {
 const wchar_t kGeneric[] = L"安装程序出现未知错误，请尝试重新下载安装包或联系我们\r\n（24小时免费客服热线：400-000-0000）";
 const wchar_t kPermission[] = L"无法释放文件到安装目录，您可能权限不足\r\n（24小时免费客服热线：400-000-0000）";
 const wchar_t kNotEmpty[] = L"所选的安装目录下已存在其它文件，无法安装Oplanda，请重新选择安装目录！";
+const wchar_t kDiskFull[] = L"系统盘空间已满，安装无法继续\r\n（24小时免费客服热线：400-000-0000）";
 const wchar_t kService[] =
     L"停止当前版本的服务程序时出现异常，暂时无法安装新版本，建议重启计算机或联系我们\r\n（24小时免费客服热线：400-000-0000）";
 
@@ -217,6 +218,29 @@ TEST_F(EngineTest, PayloadFailuresEndWithOneErrorRecord) {
     EXPECT_TRUE(IsFile(mTemp->Path() + L"\\RunImage.7z"));
 }
 
+TEST_F(EngineTest, PlugInOrArchiveThatCannotBeWrittenIsNeverUsed) {
+    // Another program holds a working module or a valid archive at the plug-in's or the archive's place in the
+    // user's temporary folder: the elevated installer must neither load nor unpack it.
+    struct Case {
+        const wchar_t* name;
+        const wchar_t* planted;
+    } cases[] = {{L"7zxr.mt.dll", L"planted_module.dll"}, {L"RunImage.7z", L"planted.7z"}};
+    for (const Case& c : cases) {
+        ClearMachine();
+        DeleteFileW((mTemp->Path() + L"\\planted-ran.txt").c_str());
+        const std::wstring path = mTemp->Path() + L"\\" + c.name;
+        ASSERT_TRUE(CopyFileW((FixtureOut() + L"\\" + c.planted).c_str(), path.c_str(), FALSE));
+        HANDLE held = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        const auto records = Install(PayloadModule(L"payload_full.dll"));
+        CloseHandle(held);
+        ExpectOneError(records, kGeneric, qvtest::Narrow(c.name).c_str());
+        EXPECT_FALSE(IsFile(mTemp->Path() + L"\\planted-ran.txt")) << "the planted module was loaded";
+        EXPECT_FALSE(IsFile(DefaultInstallFolder() + L"\\planted.txt")) << "the planted archive was unpacked";
+        DeleteFileW(path.c_str());
+    }
+}
+
 TEST_F(EngineTest, FileThatCannotBeReplacedFailsWithThePermissionMessage) {
     ASSERT_EQ(Final(Install(PayloadModule(L"payload_full.dll"))).type, SetupNotify::kFinished);
     const std::wstring held = DefaultInstallFolder() + L"\\readme.txt";
@@ -225,6 +249,16 @@ TEST_F(EngineTest, FileThatCannotBeReplacedFailsWithThePermissionMessage) {
     const auto records = Install(PayloadModule(L"payload_full.dll"));
     CloseHandle(file);
     ExpectOneError(records, kPermission, "locked file");
+}
+
+TEST_F(EngineTest, FullDiskEndsWithTheDiskFullMessage) {
+    // Q: is a 256 KiB drive that the test set-up mounts when the machine allows it; the payload does not fit.
+    if (!IsFolder(L"Q:\\")) GTEST_SKIP() << "no small drive Q: on this machine (mounting a tmpfs was refused)";
+    const std::wstring folder = L"Q:\\target";
+    qvtest::RemoveTree(folder);
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    ExpectOneError(Install(PayloadModule(L"payload_full.dll"), folder), kDiskFull, "full disk");
+    qvtest::RemoveTree(folder);
 }
 
 namespace {
