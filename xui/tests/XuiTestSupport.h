@@ -14,6 +14,7 @@
 #include "XuiDialog.h"
 #include "XuiDialogScript.h"
 #include "XuiInnerSharedBitmap.h"
+#include "XuiScopedHandle.h"
 #include "XuiWidget.h"
 #include "XuiXmlElement.h"
 
