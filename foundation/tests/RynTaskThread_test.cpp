@@ -13,23 +13,14 @@
 #include "RynTaskSwitchScope.h"
 #include "RynTaskThread.h"
 #include "RynThreadNormalTimer.h"
+#include "TestSupport.h"
 
 using ryn::kRynIOThread;
 using ryn::kRynUIThread;
 
 namespace {
 
-// Runs thread 1's message loop (where its commands and timers run) until done() or the time is up.
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000) {
-    const DWORD start = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - start > timeoutMs) return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-    }
-    return true;
-}
+using qvtest::PumpUntil;
 
 ryn::RynFunctionalRunnable* Runnable(std::function<void()> f) { return new ryn::RynFunctionalRunnable(f); }
 

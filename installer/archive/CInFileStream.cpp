@@ -45,13 +45,7 @@ STDMETHODIMP CInFileStream::Read(void* data, UInt32 size, UInt32* processedSize)
 }
 
 STDMETHODIMP CInFileStream::Seek(Int64 offset, UInt32 seekOrigin, UInt64* newPosition) throw() {
-    if (seekOrigin > FILE_END) return STG_E_INVALIDFUNCTION;
-    LARGE_INTEGER distance;
-    distance.QuadPart = offset;
-    LARGE_INTEGER position = {};
-    if (!SetFilePointerEx(mFile, distance, &position, seekOrigin)) return LastErrorResult();
-    if (newPosition != nullptr) *newPosition = static_cast<UInt64>(position.QuadPart);
-    return S_OK;
+    return SeekFile(mFile, offset, seekOrigin, newPosition);
 }
 
 STDMETHODIMP CInFileStream::GetSize(UInt64* size) throw() {

@@ -9,3 +9,13 @@ HRESULT LastErrorResult() {
     const DWORD error = GetLastError();
     return error == 0 ? E_FAIL : HRESULT_FROM_WIN32(error);
 }
+
+HRESULT SeekFile(HANDLE file, Int64 offset, UInt32 origin, UInt64* newPosition) {
+    if (origin > FILE_END) return STG_E_INVALIDFUNCTION;
+    LARGE_INTEGER distance;
+    distance.QuadPart = offset;
+    LARGE_INTEGER position = {};
+    if (!SetFilePointerEx(file, distance, &position, origin)) return LastErrorResult();
+    if (newPosition != nullptr) *newPosition = static_cast<UInt64>(position.QuadPart);
+    return S_OK;
+}

@@ -20,3 +20,6 @@ using CreateObjectFn = HRESULT(WINAPI*)(const GUID* classId, const GUID* interfa
 
 // HRESULT_FROM_WIN32 of the last error, E_FAIL when the failing call left none.
 HRESULT LastErrorResult();
+
+// Seek of both file streams: origin 0, 1 or 2 (begin, current, end), else STG_E_INVALIDFUNCTION.
+HRESULT SeekFile(HANDLE file, Int64 offset, UInt32 origin, UInt64* newPosition);

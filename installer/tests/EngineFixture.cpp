@@ -16,17 +16,6 @@ std::vector<SetupNotify> gSetupRecords;
 
 void RecordSetupNotify(const SetupNotify& notify) { gSetupRecords.push_back(notify); }
 
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
-    const DWORD start = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - start > timeoutMs) return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-    }
-    return true;
-}
-
 void EngineTest::SetUp() {
     CoInitialize(nullptr);
     mTemp.reset(new qvtest::TempFolder(L"qvengine"));

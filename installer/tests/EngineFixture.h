@@ -18,8 +18,10 @@ namespace enginetest {
 extern std::vector<SetupNotify> gSetupRecords;
 void RecordSetupNotify(const SetupNotify& notify);
 
-// Runs thread 1's message loop until done() or the time is up.
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 90000);
+// Runs thread 1's message loop until done() or the time is up (jobs get a minute and a half by default).
+inline bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 90000) {
+    return qvtest::PumpUntil(done, timeoutMs);
+}
 
 class EngineTest : public ::testing::Test {
 protected:

@@ -145,6 +145,17 @@ ProcessResult RunProcess(const std::wstring& commandLine, const std::map<std::ws
     return result;
 }
 
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    while (!done()) {
+        if (GetTickCount() - start > timeoutMs) return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    }
+    return true;
+}
+
 std::wstring BuildPath(const char* linuxPath) {
     std::wstring path = L"Z:" + Widen(linuxPath);
     std::replace(path.begin(), path.end(), L'/', L'\\');

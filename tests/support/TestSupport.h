@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -43,6 +44,9 @@ struct ProcessResult {
 // Runs a command line with extra environment variables (name -> value) and waits up to timeoutMs.
 ProcessResult RunProcess(const std::wstring& commandLine, const std::map<std::wstring, std::wstring>& env = {},
                          DWORD timeoutMs = 60000);
+
+// Runs the calling thread's message loop (where task thread 1's commands run) until done() or the time is up.
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000);
 
 // A Windows path of a file built by this build, from the Linux path CMake knows (Wine maps Z: to /).
 std::wstring BuildPath(const char* linuxPath);
