@@ -161,6 +161,34 @@ TEST_F(TaskThreads, SecondJobStartsOnANewFiberWhileTheFirstIsAway) {
     CloseHandle(secondStarted);
 }
 
+TEST_F(TaskThreads, JobWhoseFiberCannotBeCreatedIsDeletedUnrun) {
+    // Reserve the whole free address space so that no fiber stack fits, then post a job.
+    std::vector<void*> reserved;
+    for (SIZE_T size = 256u << 20; size >= 64u << 10;) {
+        if (void* block = VirtualAlloc(nullptr, size, MEM_RESERVE, PAGE_NOACCESS)) {
+            reserved.push_back(block);
+        } else {
+            size /= 2;
+        }
+    }
+    struct Job : FunctionJob {
+        Job(std::atomic<bool>* ran, std::atomic<bool>* deleted)
+            : FunctionJob([ran](ryn::RynTask&) { *ran = true; }), deleted(deleted) {}
+        ~Job() override { *deleted = true; }
+        std::atomic<bool>* deleted;
+    };
+    std::atomic<bool> ran{false}, deleted{false};
+    ryn::PostTask(kRynIOThread, new Job(&ran, &deleted));
+    const bool gone = PumpUntil([&] { return deleted.load(); });
+    for (void* block : reserved) VirtualFree(block, 0, MEM_RELEASE);
+    EXPECT_TRUE(gone);
+    EXPECT_FALSE(ran);
+    // The thread survived and runs the next job once memory is back.
+    std::atomic<bool> nextRan{false};
+    ryn::PostTask(kRynIOThread, new FunctionJob([&](ryn::RynTask&) { nextRan = true; }));
+    EXPECT_TRUE(PumpUntil([&] { return nextRan.load(); }));
+}
+
 TEST_F(TaskThreads, IdleThreadTwoRunsATimerPassAboutEveryHundredMilliseconds) {
     std::atomic<int> passes{0};
     std::atomic<bool> started{false};
