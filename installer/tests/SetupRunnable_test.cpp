@@ -241,6 +241,39 @@ TEST_F(EngineTest, PlugInOrArchiveThatCannotBeWrittenIsNeverUsed) {
     }
 }
 
+TEST_F(EngineTest, UninstallEntryThatCannotBeWrittenEndsWithTheGenericMessage) {
+    // The key exists with an empty access list: nobody, administrators included, may open it for writing.
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kUninstallKeyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                              nullptr),
+              ERROR_SUCCESS);
+    SECURITY_DESCRIPTOR denyAll;
+    InitializeSecurityDescriptor(&denyAll, SECURITY_DESCRIPTOR_REVISION);
+    ACL empty;
+    InitializeAcl(&empty, sizeof empty, ACL_REVISION);
+    SetSecurityDescriptorDacl(&denyAll, TRUE, &empty, FALSE);
+    ASSERT_EQ(RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &denyAll), ERROR_SUCCESS);
+    RegCloseKey(key);
+    HKEY probe = nullptr;
+    const bool enforced = RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUninstallKeyPath, 0, KEY_WRITE, &probe) != ERROR_SUCCESS;
+    if (probe != nullptr) RegCloseKey(probe);
+
+    const auto records = Install(PayloadModule(L"payload_full.dll"));
+
+    // Give the key back a normal access list so it can be removed.
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUninstallKeyPath, 0, WRITE_DAC, &key) == ERROR_SUCCESS) {
+        SECURITY_DESCRIPTOR open;
+        InitializeSecurityDescriptor(&open, SECURITY_DESCRIPTOR_REVISION);
+        SetSecurityDescriptorDacl(&open, TRUE, nullptr, FALSE);
+        RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &open);
+        RegCloseKey(key);
+    }
+    if (!enforced) GTEST_SKIP() << "this registry does not enforce key access lists";
+    ExpectOneError(records, kGeneric, "uninstall entry");
+    // The job stopped there: no shortcuts were made.
+    EXPECT_FALSE(IsFile(DesktopFolder() + L"\\Oplanda.lnk"));
+}
+
 TEST_F(EngineTest, FileThatCannotBeReplacedFailsWithThePermissionMessage) {
     ASSERT_EQ(Final(Install(PayloadModule(L"payload_full.dll"))).type, SetupNotify::kFinished);
     const std::wstring held = DefaultInstallFolder() + L"\\readme.txt";
