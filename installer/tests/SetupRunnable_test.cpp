@@ -199,6 +199,14 @@ TEST_F(EngineTest, ChosenFolderIsUsedWhenEmptyAndRefusedWhenItHoldsAnything) {
     EXPECT_FALSE(IsFolder(DefaultInstallFolder()));
 }
 
+TEST_F(EngineTest, ItemWithoutAPathIsWrittenAsContent) {
+    const std::wstring chosen = mTemp->Path() + L"\\chosen";
+    CreateDirectoryW(chosen.c_str(), nullptr);
+    const auto records = Install(PayloadModule(L"payload_noname.dll"), chosen);
+    ASSERT_EQ(Final(records).type, SetupNotify::kFinished) << Narrow(Final(records).text.c_str());
+    EXPECT_EQ(ReadBytes(chosen + L"\\[Content]"), "content without a name\n");
+}
+
 TEST_F(EngineTest, PayloadFailuresEndWithOneErrorRecord) {
     struct Case {
         const wchar_t* module;

@@ -18,6 +18,9 @@ rm -f "$out/fixture.7z" "$out/fixture-corrupt.7z"
 byte=$(dd if="$out/fixture-corrupt.7z" bs=1 skip=100 count=1 status=none | od -An -tu1 | tr -d ' ')
 printf "\\$(printf '%03o' $((255 - byte)))" | dd of="$out/fixture-corrupt.7z" bs=1 seek=100 conv=notrunc status=none
 printf 'this is not a 7z archive\n' > "$out/fixture-notarchive.7z"
+# An item stored without a path (packed from standard input).
+rm -f "$out/fixture-noname.7z"
+printf 'content without a name\n' | "$sevenzip" a -bd -si "$out/fixture-noname.7z" >/dev/null
 # A valid archive of someone else's, for the planting case.
 rm -rf "$out/planted-stage" "$out/planted.7z" && mkdir -p "$out/planted-stage"
 printf 'planted\n' > "$out/planted-stage/planted.txt"
