@@ -1,0 +1,97 @@
+// qvdriver.exe: the window driver as a command, for scripts and for tests that would rather run a program than
+// link the library. Every command finds one top-level window first, waiting for it.
+//
+//   qvdriver wait  --title T [--pid N] [--class C] [--timeout MS]      prints the window handle
+//   qvdriver text  --title T [...]                                       prints the message box text (UTF-8)
+//   qvdriver press --title T [...] (--id N | --button TEXT)              presses a button in that window
+//   qvdriver close --title T [...]                                       posts WM_CLOSE
+//
+// Exit code 0 on success, 1 when the window or button was not found, 2 for a bad command line.
+#include <windows.h>
+
+#include <stdio.h>
+
+#include <string>
+
+#include "TestFiles.h"
+#include "WinDriver.h"
+
+namespace {
+
+int Usage()
+{
+    fputs("usage: qvdriver wait|text|press|close --title T [--pid N] [--class C] [--timeout MS] "
+          "[--id N | --button TEXT]\n", stderr);
+    return 2;
+}
+
+void Print(const std::wstring& text)
+{
+    const std::string utf8 = testkit::Utf8(text) + "\n";
+    fwrite(utf8.data(), 1, utf8.size(), stdout);
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    if (argc < 2)
+        return Usage();
+    const std::wstring command = argv[1];
+    windriver::WindowQuery query;
+    DWORD timeout = windriver::kDefaultTimeoutMs;
+    int id = -1;
+    std::wstring buttonText;
+    bool haveTitle = false;
+    for (int i = 2; i + 1 < argc; i += 2) {
+        const std::wstring option = argv[i];
+        const wchar_t* value = argv[i + 1];
+        if (option == L"--title") {
+            query.title = value;
+            haveTitle = true;
+        } else if (option == L"--pid") {
+            query.processId = wcstoul(value, nullptr, 10);
+        } else if (option == L"--class") {
+            query.className = value;
+        } else if (option == L"--timeout") {
+            timeout = wcstoul(value, nullptr, 10);
+        } else if (option == L"--id") {
+            id = static_cast<int>(wcstol(value, nullptr, 10));
+        } else if (option == L"--button") {
+            buttonText = value;
+        } else {
+            return Usage();
+        }
+    }
+    if (!haveTitle || (argc % 2) != 0)
+        return Usage();
+
+    HWND window = windriver::WaitForTopWindow(query, timeout);
+    if (!window) {
+        fputs("qvdriver: no such window\n", stderr);
+        return 1;
+    }
+    if (command == L"wait") {
+        printf("%p\n", static_cast<void*>(window));
+        return 0;
+    }
+    if (command == L"text") {
+        Print(windriver::MessageBoxText(window));
+        return 0;
+    }
+    if (command == L"press") {
+        const bool pressed = id >= 0 ? windriver::PressButtonById(window, id)
+            : !buttonText.empty()    ? windriver::PressButtonByText(window, buttonText)
+                                     : false;
+        if (id < 0 && buttonText.empty())
+            return Usage();
+        if (!pressed) {
+            fputs("qvdriver: no such button\n", stderr);
+            return 1;
+        }
+        return 0;
+    }
+    if (command == L"close")
+        return windriver::CloseWindow(window) ? 0 : 1;
+    return Usage();
+}
