@@ -147,8 +147,11 @@ protected:
         ASSERT_TRUE(testkit::MakeFolders(folder));
         ASSERT_TRUE(testkit::CopyInto(testkit::FromBuildPath(QV_SAMPLE_RUNTIME), folder + L"\\app.dll"));
         ASSERT_TRUE(mApplication.Start(folder + L"\\app.dll", L"\"" + folder + L"\\running.nw\"", folder));
-        sampleclient::SampleClientProbe running(folder);
-        ASSERT_TRUE(running.WaitForStart(kWaitMs)) << "the stand-in app.dll did not start";
+        // Its window must exist before the updater looks for it; mApplication ends it after the test.
+        windriver::WindowQuery query;
+        query.title = folder + L"\\running.nw";
+        query.processId = mApplication.Id();
+        ASSERT_NE(windriver::WaitForTopWindow(query, kWaitMs), nullptr) << "the stand-in app.dll did not start";
     }
 
     TestFolder mRoot;
