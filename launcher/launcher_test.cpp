@@ -122,6 +122,11 @@ TEST_P(LauncherTest, StartsRuntimeOrRefuses)
     ASSERT_TRUE(testkit::WriteBytes(other + L"\\lib\\app.version", "v9.9.9"));
     ASSERT_TRUE(testkit::WriteBytes(other + L"\\lib\\app-v9.9.9.nw", "package from the current folder"));
 
+    // A decoy where an unquoted runtime path below "Program Files" would be looked for first (C:\...\Program.exe):
+    // it must never be the program that starts.
+    ASSERT_TRUE(testkit::CopyInto(testkit::FromBuildPath(QV_SAMPLE_RUNTIME), root / L"Program.exe"));
+    sampleclient::SampleClientProbe decoy(root.Path());
+
     sampleclient::SampleClientProbe client(lib);
     TestProcess launcher;
     ASSERT_TRUE(launcher.Start(install + L"\\Quorvia.exe", L"", c.startIn == StartIn::InstallFolder ? install : other))
@@ -140,6 +145,7 @@ TEST_P(LauncherTest, StartsRuntimeOrRefuses)
         ASSERT_TRUE(launcher.WaitForExit(kWaitMs, &exitCode));
         EXPECT_EQ(exitCode, 0u);
         EXPECT_FALSE(client.Started()) << client.Record();
+        EXPECT_FALSE(decoy.Started()) << decoy.Record();
         return;
     }
 
@@ -148,6 +154,7 @@ TEST_P(LauncherTest, StartsRuntimeOrRefuses)
     ASSERT_TRUE(client.WaitForStart(kWaitMs)) << "the runtime was not started";
     const std::wstring package = lib + L"\\" + c.expectedPackage;
     EXPECT_EQ(client.Record(), testkit::Utf8(package) + "\n");
+    EXPECT_FALSE(decoy.Started()) << "the decoy Program.exe was started: " << decoy.Record();
     EXPECT_TRUE(client.CloseWindowOf(package, kWaitMs)) << "no runtime window titled with the package";
 }
 

@@ -385,4 +385,21 @@ TEST_F(UpdaterTest, SecondPressDuringTheCopyIsIgnored)
     ExpectUpdaterEnds();
 }
 
+TEST_F(UpdaterTest, ClosingDuringTheCopyLeavesNoHalfPackage)
+{
+    // The close is queued right behind the press, so it arrives while a copy of this size still runs. A package
+    // left half written would pass for the latest version on the next run, so the copy is cancelled and removed.
+    std::string package(64 * 1024 * 1024, 'p');
+    ASSERT_TRUE(testkit::WriteBytes(mSource, package));
+    package.clear();
+    StartUpdaterWithPackage();
+    ASSERT_NO_FATAL_FAILURE(FindWindowParts());
+    ASSERT_TRUE(windriver::PressButton(mButton));
+    ASSERT_TRUE(windriver::CloseWindow(mWindow));
+    ExpectUpdaterEnds();
+    EXPECT_FALSE(testkit::Exists(mTarget)) << "a partial package was left in lib";
+    EXPECT_FALSE(testkit::Exists(mVersionFile));
+    EXPECT_FALSE(mClient.Started());
+}
+
 } // namespace
