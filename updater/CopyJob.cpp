@@ -7,16 +7,15 @@
 #include "Failure.h"
 #include "UniqueHandle.h"
 
-bool CopyJob::Start(CopyJob* job)
+bool CopyJob::Start(std::unique_ptr<CopyJob> job)
 {
-    std::unique_ptr<CopyJob> owned(job);
-    UniqueHandle thread(CreateThread(nullptr, 0, &CopyJob::ThreadMain, job, 0, nullptr));
+    UniqueHandle thread(CreateThread(nullptr, 0, &CopyJob::ThreadMain, job.get(), 0, nullptr));
     if (!thread.Valid()) {
         ReportFailure(L"CreateThread");
         return false;
     }
     // The worker owns the job now; nobody waits for it, so its handle is not kept.
-    owned.release();
+    job.release();
     return true;
 }
 

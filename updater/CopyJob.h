@@ -8,6 +8,7 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
 class CopyJob {
@@ -26,8 +27,8 @@ public:
     // Set by the UI thread to stop the copy; read by the worker. Lives in the dialog, which outlives the worker.
     volatile LONG* cancel = nullptr;
 
-    // UI thread. Starts the worker, which takes the job; false (the job is deleted) when no thread could be made.
-    static bool Start(CopyJob* job);
+    // UI thread. Starts the worker, which takes the job; false (the job is gone) when no thread could be made.
+    static bool Start(std::unique_ptr<CopyJob> job);
 
 private:
     static DWORD WINAPI ThreadMain(void* job);

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <tlhelp32.h>
 
+#include <memory>
 #include <utility>
 
 #include "CopyJob.h"
@@ -94,8 +95,9 @@ bool UpdateDialog::TargetExists() const
 void UpdateDialog::OnUpdatePressed()
 {
     // A press that arrives while a copy runs (queued before the button was disabled, or sent directly) is ignored:
-    // the existence test would find the half-written target and call it the latest version.
-    if (mCopying)
+    // the existence test would find the half-written target and call it the latest version. After the copy the
+    // finish question decides, and nothing else is started.
+    if (mCopying || mFinished)
         return;
 
     if (TargetExists()) {
@@ -111,7 +113,7 @@ void UpdateDialog::OnUpdatePressed()
         ReportFailure(L"GetDlgItem");
         return;
     }
-    auto* job = new CopyJob;
+    auto job = std::make_unique<CopyJob>();
     job->source = mSource;
     job->target = mTarget;
     job->versionFile = mVersionFile;
@@ -121,7 +123,7 @@ void UpdateDialog::OnUpdatePressed()
     job->cancel = &mCancel;
     InterlockedExchange(&mCancel, 0);
     SendMessageW(bar, PBM_SETPOS, 0, 0);
-    if (!CopyJob::Start(job))
+    if (!CopyJob::Start(std::move(job)))
         return;  // nothing started; the button stays usable for another try
     mCopying = true;
     EnableWindow(button, FALSE);
@@ -130,6 +132,7 @@ void UpdateDialog::OnUpdatePressed()
 void UpdateDialog::OnCopyDone()
 {
     mCopying = false;
+    mFinished = true;
     if (mClosePending) {
         // The copy and the version file were complete when the close came: the update stands, nothing is started.
         if (!DestroyWindow(mMainWindow))

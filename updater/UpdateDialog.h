@@ -48,6 +48,7 @@ private:
     HWND mDialog = nullptr;
     HWND mMainWindow = nullptr;
     bool mCopying = false;       // a worker is running; presses are ignored meanwhile
+    bool mFinished = false;      // the package is in place; the updater is about to end
     bool mClosePending = false;  // the user closed the window during a copy
     volatile LONG mCancel = 0;   // read by the worker's progress routine
 };
