@@ -9,6 +9,8 @@
 // Exit code 0 on success, 1 when the window or button was not found, 2 for a bad command line.
 #include <windows.h>
 
+#include <fcntl.h>
+#include <io.h>
 #include <stdio.h>
 
 #include <string>
@@ -35,6 +37,8 @@ void Print(const std::wstring& text)
 
 int wmain(int argc, wchar_t** argv)
 {
+    // The text is UTF-8 bytes with line feeds; a text-mode stdout would add carriage returns.
+    _setmode(_fileno(stdout), _O_BINARY);
     if (argc < 2)
         return Usage();
     const std::wstring command = argv[1];
@@ -65,6 +69,10 @@ int wmain(int argc, wchar_t** argv)
     }
     if (!haveTitle || (argc % 2) != 0)
         return Usage();
+    if (command != L"wait" && command != L"text" && command != L"press" && command != L"close")
+        return Usage();
+    if (command == L"press" && id < 0 && buttonText.empty())
+        return Usage();
 
     HWND window = windriver::WaitForTopWindow(query, timeout);
     if (!window) {
@@ -80,18 +88,13 @@ int wmain(int argc, wchar_t** argv)
         return 0;
     }
     if (command == L"press") {
-        const bool pressed = id >= 0 ? windriver::PressButtonById(window, id)
-            : !buttonText.empty()    ? windriver::PressButtonByText(window, buttonText)
-                                     : false;
-        if (id < 0 && buttonText.empty())
-            return Usage();
+        const bool pressed =
+            id >= 0 ? windriver::PressButtonById(window, id) : windriver::PressButtonByText(window, buttonText);
         if (!pressed) {
             fputs("qvdriver: no such button\n", stderr);
             return 1;
         }
         return 0;
     }
-    if (command == L"close")
-        return windriver::CloseWindow(window) ? 0 : 1;
-    return Usage();
+    return windriver::CloseWindow(window) ? 0 : 1;
 }
