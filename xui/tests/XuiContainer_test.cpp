@@ -246,10 +246,15 @@ TEST_F(XuiContainerTest, PaintsBackToFrontWithSingleOrNinePieceBackground) {
         {1, 1, 0x00000000},   // transparent corner
         {38, 1, 0xFFFF0000},  // top-right corner
         {20, 1, 0xFF00FF00},  // top edge stretched
-        // Stretched strips are checked half-way along: towards their ends the filter of the stretch blends in
-        // the neighbouring pixels of the shared image.
         {1, 20, 0xFF00FF00},  // left edge stretched
         {20, 20, 0xFF0000FF}, // centre stretched
+        // The ends of stretched strips keep their own colour: nothing of the neighbouring pieces bleeds in.
+        {3, 1, 0xFF00FF00},
+        {36, 1, 0xFF00FF00},
+        {1, 3, 0xFF00FF00},
+        {1, 36, 0xFF00FF00},
+        {3, 3, 0xFF0000FF},
+        {36, 20, 0xFF0000FF},
         {25, 25, 0xFFFF0000}, // red child
         {28, 28, 0xFF00FF00}, // green child over the red one
         {31, 30, 0xFF00FF00},
