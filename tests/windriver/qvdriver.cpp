@@ -1,7 +1,7 @@
 // qvdriver.exe: the window driver as a command, for scripts and for tests that would rather run a program than
 // link the library. Every command finds one top-level window first, waiting for it.
 //
-//   qvdriver wait  --title T [--pid N] [--class C] [--timeout MS]      prints the window handle
+//   qvdriver wait  --title T [--pid N] [--class C] [--timeout MS]      prints the window handle (0x%08lX)
 //   qvdriver text  --title T [...]                                       prints the message box text (UTF-8)
 //   qvdriver press --title T [...] (--id N | --button TEXT)              presses a button in that window
 //   qvdriver close --title T [...]                                       posts WM_CLOSE
@@ -80,7 +80,7 @@ int wmain(int argc, wchar_t** argv)
         return 1;
     }
     if (command == L"wait") {
-        printf("%p\n", static_cast<void*>(window));
+        printf("0x%08lX\n", static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(window)));
         return 0;
     }
     if (command == L"text") {

@@ -133,7 +133,8 @@ TEST(QvDriver, WaitFindsTheWindowAndCloseEndsIt)
     HWND window = windriver::FindTopWindow(query);
     ASSERT_NE(window, nullptr);
     char expected[32];
-    snprintf(expected, sizeof expected, "%p\n", static_cast<void*>(window));
+    snprintf(expected, sizeof expected, "0x%08lX\n",
+             static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(window)));
     EXPECT_EQ(wait.output, expected);
 
     const DriverRun close = RunDriver(L"close " + TitleArguments(caption));
