@@ -9,4 +9,9 @@ export WINEPREFIX="$top/build/wineprefix" WINEARCH=win32 WINEDEBUG=-all
 wineserver -p
 trap 'wineserver -k 2>/dev/null || true' EXIT
 cd "$top/build"
-xvfb-run -a -s "-screen 0 1920x1080x24" ctest --output-on-failure -j 2 "$@"
+# Wine starts its services and, with the first window, its desktop process on first use; started from inside a
+# test they would inherit that test's output pipe and hold it open until the run ends. Start them here instead.
+xvfb-run -a -s "-screen 0 1920x1080x24" bash -c '
+    ./wine-run cmd /c exit >/dev/null 2>&1 </dev/null
+    ./wine-run tests/windriver/qvdriver.exe wait --title qv-warm-up --timeout 1 >/dev/null 2>&1 </dev/null
+    exec ctest --output-on-failure -j 2 "$@"' ctest "$@"
