@@ -26,3 +26,7 @@ function(qv_add_gtest name)
         WORKING_DIRECTORY "$<TARGET_FILE_DIR:${name}>"
         PROPERTIES TIMEOUT 120 ${T_PROPERTIES})
 endfunction()
+
+# ctest lock for tests that change machine-wide state (the product's registry keys, shortcuts and service, processes
+# named like the client's) or need the display's mouse, keyboard and focus to themselves: they never run side by side.
+set(QV_MACHINE_LOCK QuorviaMachine)

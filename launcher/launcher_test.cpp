@@ -9,15 +9,14 @@
 #include <vector>
 
 #include "SampleClientProbe.h"
-#include "TestFiles.h"
-#include "TestFolder.h"
+#include "TestSupport.h"
 #include "TestProcess.h"
 #include "WinDriver.h"
 
 namespace {
 
-using testkit::TestFolder;
-using testkit::TestProcess;
+using qvtest::TempFolder;
+using qvtest::TestProcess;
 
 constexpr DWORD kWaitMs = 60000;
 
@@ -95,7 +94,7 @@ class LauncherTest : public ::testing::TestWithParam<LauncherCase> {};
 TEST_P(LauncherTest, StartsRuntimeOrRefuses)
 {
     const LauncherCase& c = GetParam();
-    TestFolder root(c.name);
+    TempFolder root(qvtest::Widen(c.name));
     ASSERT_FALSE(root.Path().empty());
     if (c.depth) {
         ASSERT_LT(root.Path().size() + 2, c.depth) << "the temporary folder is too deep for this case";
@@ -104,27 +103,27 @@ TEST_P(LauncherTest, StartsRuntimeOrRefuses)
     const std::wstring install = c.depth ? DeepFolder(root.Path(), c.depth) : root / c.installName;
     ASSERT_TRUE(c.depth == 0 || install.size() == c.depth);
     const std::wstring lib = install + L"\\lib";
-    ASSERT_TRUE(testkit::MakeFolders(lib));
-    ASSERT_TRUE(testkit::CopyInto(testkit::FromBuildPath(QV_LAUNCHER_EXE), install + L"\\Quorvia.exe"));
+    ASSERT_TRUE(qvtest::MakeFolders(lib));
+    ASSERT_TRUE(qvtest::CopyInto(qvtest::BuildPath(QV_LAUNCHER_EXE), install + L"\\Quorvia.exe"));
     if (c.runtime) {
-        ASSERT_TRUE(testkit::CopyInto(testkit::FromBuildPath(QV_SAMPLE_RUNTIME), lib + L"\\Quorvia.dll"));
+        ASSERT_TRUE(qvtest::CopyInto(qvtest::BuildPath(QV_SAMPLE_RUNTIME), lib + L"\\Quorvia.dll"));
     }
     for (const std::wstring& package : c.packages) {
-        ASSERT_TRUE(testkit::WriteBytes(lib + L"\\" + package, "package " + testkit::Utf8(package)));
+        ASSERT_TRUE(qvtest::WriteBytes(lib + L"\\" + package, "package " + qvtest::Narrow(package)));
     }
     if (c.versionFile) {
-        ASSERT_TRUE(testkit::WriteBytes(lib + L"\\app.version", c.versionFile));
+        ASSERT_TRUE(qvtest::WriteBytes(lib + L"\\app.version", c.versionFile));
     }
 
     // The other current folder has a lib of its own that names a version the install folder does not have.
     const std::wstring other = root / L"elsewhere";
-    ASSERT_TRUE(testkit::MakeFolders(other + L"\\lib"));
-    ASSERT_TRUE(testkit::WriteBytes(other + L"\\lib\\app.version", "v9.9.9"));
-    ASSERT_TRUE(testkit::WriteBytes(other + L"\\lib\\app-v9.9.9.nw", "package from the current folder"));
+    ASSERT_TRUE(qvtest::MakeFolders(other + L"\\lib"));
+    ASSERT_TRUE(qvtest::WriteBytes(other + L"\\lib\\app.version", "v9.9.9"));
+    ASSERT_TRUE(qvtest::WriteBytes(other + L"\\lib\\app-v9.9.9.nw", "package from the current folder"));
 
     // A decoy where an unquoted runtime path below "Program Files" would be looked for first (C:\...\Program.exe):
     // it must never be the program that starts.
-    ASSERT_TRUE(testkit::CopyInto(testkit::FromBuildPath(QV_SAMPLE_RUNTIME), root / L"Program.exe"));
+    ASSERT_TRUE(qvtest::CopyInto(qvtest::BuildPath(QV_SAMPLE_RUNTIME), root / L"Program.exe"));
     sampleclient::SampleClientProbe decoy(root.Path());
 
     sampleclient::SampleClientProbe client(lib);
@@ -153,7 +152,7 @@ TEST_P(LauncherTest, StartsRuntimeOrRefuses)
     EXPECT_EQ(exitCode, 0u);
     ASSERT_TRUE(client.WaitForStart(kWaitMs)) << "the runtime was not started";
     const std::wstring package = lib + L"\\" + c.expectedPackage;
-    EXPECT_EQ(client.Record(), testkit::Utf8(package) + "\n");
+    EXPECT_EQ(client.Record(), qvtest::Narrow(package) + "\n");
     EXPECT_FALSE(decoy.Started()) << "the decoy Program.exe was started: " << decoy.Record();
     EXPECT_TRUE(client.CloseWindowOf(package, kWaitMs)) << "no runtime window titled with the package";
 }

@@ -9,15 +9,14 @@
 #include <string>
 
 #include "SampleClientProbe.h"
-#include "TestFiles.h"
-#include "TestFolder.h"
+#include "TestSupport.h"
 #include "TestProcess.h"
 #include "WinDriver.h"
 
 namespace {
 
-using testkit::TestFolder;
-using testkit::TestProcess;
+using qvtest::TempFolder;
+using qvtest::TestProcess;
 
 constexpr DWORD kWaitMs = 60000;
 constexpr int kButtonId = 1000;
@@ -66,7 +65,7 @@ private:
 class UpdaterTest : public ::testing::Test {
 protected:
     UpdaterTest()
-        : mRoot(::testing::UnitTest::GetInstance()->current_test_info()->name()),
+        : mRoot(qvtest::Widen(::testing::UnitTest::GetInstance()->current_test_info()->name())),
           mInstall(mRoot / L"Quorvia"),
           mLib(mInstall + L"\\lib"),
           mSource(mRoot / L"download\\app.nw"),
@@ -79,13 +78,13 @@ protected:
     void SetUp() override
     {
         ASSERT_FALSE(mRoot.Path().empty());
-        ASSERT_TRUE(testkit::MakeFolders(mLib));
-        ASSERT_TRUE(testkit::MakeFolders(mRoot / L"download"));
-        ASSERT_TRUE(testkit::MakeFolders(mRoot / L"elsewhere"));
-        ASSERT_TRUE(testkit::CopyInto(testkit::FromBuildPath(QV_UPDATER_EXE), mInstall + L"\\update.exe"));
-        ASSERT_TRUE(testkit::CopyInto(testkit::FromBuildPath(QV_LAUNCHER_EXE), mInstall + L"\\Quorvia.exe"));
-        ASSERT_TRUE(testkit::CopyInto(testkit::FromBuildPath(QV_SAMPLE_RUNTIME), mLib + L"\\Quorvia.dll"));
-        ASSERT_TRUE(testkit::WriteBytes(mLib + L"\\app.nw", "old package"));
+        ASSERT_TRUE(qvtest::MakeFolders(mLib));
+        ASSERT_TRUE(qvtest::MakeFolders(mRoot / L"download"));
+        ASSERT_TRUE(qvtest::MakeFolders(mRoot / L"elsewhere"));
+        ASSERT_TRUE(qvtest::CopyInto(qvtest::BuildPath(QV_UPDATER_EXE), mInstall + L"\\update.exe"));
+        ASSERT_TRUE(qvtest::CopyInto(qvtest::BuildPath(QV_LAUNCHER_EXE), mInstall + L"\\Quorvia.exe"));
+        ASSERT_TRUE(qvtest::CopyInto(qvtest::BuildPath(QV_SAMPLE_RUNTIME), mLib + L"\\Quorvia.dll"));
+        ASSERT_TRUE(qvtest::WriteBytes(mLib + L"\\app.nw", "old package"));
     }
 
     // Starts update.exe with the given argument text, in the install folder or elsewhere.
@@ -135,17 +134,16 @@ protected:
 
     std::string Bytes(const std::wstring& path)
     {
-        std::string bytes;
-        EXPECT_TRUE(testkit::ReadBytes(path, &bytes)) << testkit::Utf8(path);
-        return bytes;
+        EXPECT_TRUE(qvtest::IsFile(path)) << qvtest::Narrow(path);
+        return qvtest::ReadBytes(path);
     }
 
     // Starts a stand-in for the running client under the image name "app.dll".
     void StartRunningApplication()
     {
         const std::wstring folder = mRoot / L"running";
-        ASSERT_TRUE(testkit::MakeFolders(folder));
-        ASSERT_TRUE(testkit::CopyInto(testkit::FromBuildPath(QV_SAMPLE_RUNTIME), folder + L"\\app.dll"));
+        ASSERT_TRUE(qvtest::MakeFolders(folder));
+        ASSERT_TRUE(qvtest::CopyInto(qvtest::BuildPath(QV_SAMPLE_RUNTIME), folder + L"\\app.dll"));
         ASSERT_TRUE(mApplication.Start(folder + L"\\app.dll", L"\"" + folder + L"\\running.nw\"", folder));
         // Its window must exist before the updater looks for it; mApplication ends it after the test.
         windriver::WindowQuery query;
@@ -154,7 +152,7 @@ protected:
         ASSERT_NE(windriver::WaitForTopWindow(query, kWaitMs), nullptr) << "the stand-in app.dll did not start";
     }
 
-    TestFolder mRoot;
+    TempFolder mRoot;
     const std::wstring mInstall;
     const std::wstring mLib;
     const std::wstring mSource;
@@ -179,7 +177,7 @@ class UpdaterArgumentsTest : public UpdaterTest, public ::testing::WithParamInte
 
 TEST_P(UpdaterArgumentsTest, TooFewArgumentsShowTheMessageOnly)
 {
-    ASSERT_TRUE(testkit::WriteBytes(mSource, NewPackageBytes()));
+    ASSERT_TRUE(qvtest::WriteBytes(mSource, NewPackageBytes()));
     StartUpdater(GetParam().arguments);
     windriver::WindowQuery query;
     query.title = L"Oplanda";
@@ -195,8 +193,8 @@ TEST_P(UpdaterArgumentsTest, TooFewArgumentsShowTheMessageOnly)
     EXPECT_EQ(windriver::FindTopWindow(mainWindow), nullptr) << "the update window must not open";
     ASSERT_TRUE(windriver::PressButtonById(box, IDOK));
     ExpectUpdaterEnds();
-    EXPECT_FALSE(testkit::Exists(mVersionFile));
-    EXPECT_FALSE(testkit::Exists(mTarget));
+    EXPECT_FALSE(qvtest::Exists(mVersionFile));
+    EXPECT_FALSE(qvtest::Exists(mTarget));
     EXPECT_FALSE(mClient.Started());
 }
 
@@ -209,7 +207,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, UpdaterArgumentsTest, ::testing::ValuesIn(kArgum
 
 TEST_F(UpdaterTest, WindowIsCentredWithItsButtonAndBar)
 {
-    ASSERT_TRUE(testkit::WriteBytes(mSource, NewPackageBytes()));
+    ASSERT_TRUE(qvtest::WriteBytes(mSource, NewPackageBytes()));
     StartUpdaterWithPackage();
     ASSERT_NO_FATAL_FAILURE(FindWindowParts());
     EXPECT_EQ(windriver::ClassName(mWindow), L"UPDATE");
@@ -226,8 +224,8 @@ TEST_F(UpdaterTest, WindowIsCentredWithItsButtonAndBar)
     // Closing before any press changes nothing.
     ASSERT_TRUE(windriver::CloseWindow(mWindow));
     ExpectUpdaterEnds();
-    EXPECT_FALSE(testkit::Exists(mTarget));
-    EXPECT_FALSE(testkit::Exists(mVersionFile));
+    EXPECT_FALSE(qvtest::Exists(mTarget));
+    EXPECT_FALSE(qvtest::Exists(mVersionFile));
 }
 
 // A whole update answered with OK: from the install folder, and (the updater finding lib beside itself) from another
@@ -239,7 +237,7 @@ TEST_P(UpdaterFullUpdateTest, CopiesRecordsEndsApplicationAndStartsNewPackage)
     AppDllLock lock;
     ASSERT_TRUE(lock.Held());
     const std::string package = NewPackageBytes();
-    ASSERT_TRUE(testkit::WriteBytes(mSource, package));
+    ASSERT_TRUE(qvtest::WriteBytes(mSource, package));
     ASSERT_NO_FATAL_FAILURE(StartRunningApplication());
     StartUpdaterWithPackage(GetParam());
     ASSERT_NO_FATAL_FAILURE(FindWindowParts());
@@ -260,7 +258,7 @@ TEST_P(UpdaterFullUpdateTest, CopiesRecordsEndsApplicationAndStartsNewPackage)
     EXPECT_EQ(applicationExit, 4u);
     ExpectUpdaterEnds();
     ASSERT_TRUE(mClient.WaitForStart(kWaitMs)) << "the launcher did not start the runtime";
-    EXPECT_EQ(mClient.Record(), testkit::Utf8(mTarget) + "\n");
+    EXPECT_EQ(mClient.Record(), qvtest::Narrow(mTarget) + "\n");
     EXPECT_TRUE(mClient.CloseWindowOf(mTarget, kWaitMs));
 }
 
@@ -274,7 +272,7 @@ TEST_F(UpdaterTest, CancelOnFinishLeavesApplicationRunningAndStartsNothing)
     AppDllLock lock;
     ASSERT_TRUE(lock.Held());
     const std::string package = NewPackageBytes();
-    ASSERT_TRUE(testkit::WriteBytes(mSource, package));
+    ASSERT_TRUE(qvtest::WriteBytes(mSource, package));
     ASSERT_NO_FATAL_FAILURE(StartRunningApplication());
     StartUpdaterWithPackage();
     ASSERT_NO_FATAL_FAILURE(FindWindowParts());
@@ -298,9 +296,9 @@ class UpdaterAlreadyLatestTest : public UpdaterTest, public ::testing::WithParam
 TEST_P(UpdaterAlreadyLatestTest, AsksAndCopiesNothing)
 {
     const int answer = GetParam();
-    ASSERT_TRUE(testkit::WriteBytes(mSource, NewPackageBytes()));
-    ASSERT_TRUE(testkit::WriteBytes(mTarget, "installed v1.0.13"));
-    ASSERT_TRUE(testkit::WriteBytes(mVersionFile, "v1.0.13"));
+    ASSERT_TRUE(qvtest::WriteBytes(mSource, NewPackageBytes()));
+    ASSERT_TRUE(qvtest::WriteBytes(mTarget, "installed v1.0.13"));
+    ASSERT_TRUE(qvtest::WriteBytes(mVersionFile, "v1.0.13"));
     StartUpdaterWithPackage();
     ASSERT_NO_FATAL_FAILURE(FindWindowParts());
 
@@ -314,7 +312,7 @@ TEST_P(UpdaterAlreadyLatestTest, AsksAndCopiesNothing)
     EXPECT_EQ(Bytes(mVersionFile), "v1.0.13");
     if (answer == IDOK) {
         ASSERT_TRUE(mClient.WaitForStart(kWaitMs)) << "OK must start the launcher";
-        EXPECT_EQ(mClient.Record(), testkit::Utf8(mTarget) + "\n");
+        EXPECT_EQ(mClient.Record(), qvtest::Narrow(mTarget) + "\n");
         EXPECT_TRUE(mClient.CloseWindowOf(mTarget, kWaitMs));
     } else {
         EXPECT_FALSE(mClient.Started());
@@ -328,7 +326,7 @@ INSTANTIATE_TEST_SUITE_P(Answers, UpdaterAlreadyLatestTest, ::testing::Values(ID
 
 TEST_F(UpdaterTest, EmptyPackageFillsTheBar)
 {
-    ASSERT_TRUE(testkit::WriteBytes(mSource, ""));
+    ASSERT_TRUE(qvtest::WriteBytes(mSource, ""));
     StartUpdaterWithPackage();
     ASSERT_NO_FATAL_FAILURE(FindWindowParts());
     ASSERT_TRUE(windriver::PressButton(mButton));
@@ -351,12 +349,12 @@ TEST_F(UpdaterTest, FailedCopyEnablesTheButtonForAnotherTry)
     ASSERT_TRUE(windriver::WaitUntil([this] { return IsWindowEnabled(mButton) != FALSE; }, kWaitMs))
         << "the button stayed disabled after the failed copy";
     EXPECT_EQ(WaitForBox(L"更新", 0), nullptr) << "a failed copy shows no message";
-    EXPECT_FALSE(testkit::Exists(mTarget));
-    EXPECT_FALSE(testkit::Exists(mVersionFile));
+    EXPECT_FALSE(qvtest::Exists(mTarget));
+    EXPECT_FALSE(qvtest::Exists(mVersionFile));
 
     // The cause is gone: the second try goes through.
     const std::string package = NewPackageBytes();
-    ASSERT_TRUE(testkit::WriteBytes(mSource, package));
+    ASSERT_TRUE(qvtest::WriteBytes(mSource, package));
     ASSERT_TRUE(windriver::PressButton(mButton));
     HWND question = WaitForBox(L"更新");
     ASSERT_NE(question, nullptr);
@@ -372,7 +370,7 @@ TEST_F(UpdaterTest, SecondPressDuringTheCopyIsIgnored)
     // Both presses are queued before the first is handled, so the second always arrives while the copy runs. Were
     // it obeyed, it would find the target being written and ask the already-latest question instead.
     const std::string package = NewPackageBytes();
-    ASSERT_TRUE(testkit::WriteBytes(mSource, package));
+    ASSERT_TRUE(qvtest::WriteBytes(mSource, package));
     StartUpdaterWithPackage();
     ASSERT_NO_FATAL_FAILURE(FindWindowParts());
     ASSERT_TRUE(windriver::PressButton(mButton));
@@ -390,15 +388,15 @@ TEST_F(UpdaterTest, ClosingDuringTheCopyLeavesNoHalfPackage)
     // The close is queued right behind the press, so it arrives while a copy of this size still runs. A package
     // left half written would pass for the latest version on the next run, so the copy is cancelled and removed.
     std::string package(64 * 1024 * 1024, 'p');
-    ASSERT_TRUE(testkit::WriteBytes(mSource, package));
+    ASSERT_TRUE(qvtest::WriteBytes(mSource, package));
     package.clear();
     StartUpdaterWithPackage();
     ASSERT_NO_FATAL_FAILURE(FindWindowParts());
     ASSERT_TRUE(windriver::PressButton(mButton));
     ASSERT_TRUE(windriver::CloseWindow(mWindow));
     ExpectUpdaterEnds();
-    EXPECT_FALSE(testkit::Exists(mTarget)) << "a partial package was left in lib";
-    EXPECT_FALSE(testkit::Exists(mVersionFile));
+    EXPECT_FALSE(qvtest::Exists(mTarget)) << "a partial package was left in lib";
+    EXPECT_FALSE(qvtest::Exists(mVersionFile));
     EXPECT_FALSE(mClient.Started());
 }
 

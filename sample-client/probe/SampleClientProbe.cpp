@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "TestFiles.h"
+#include "TestSupport.h"
 #include "TestProcess.h"
 #include "WinDriver.h"
 
@@ -20,13 +20,13 @@ SampleClientProbe::~SampleClientProbe()
     const std::string record = Record();
     size_t begin = 0;
     for (size_t end; (end = record.find('\n', begin)) != std::string::npos; begin = end + 1) {
-        const std::wstring package = testkit::Wide(record.substr(begin, end - begin));
+        const std::wstring package = qvtest::Widen(record.substr(begin, end - begin));
         windriver::WindowQuery query;
         query.title = package;
         query.className = kWindowClass;
         query.visibleOnly = false;
         for (HWND window : windriver::FindTopWindows(query)) {
-            testkit::TestProcess process;
+            qvtest::TestProcess process;
             if (process.Attach(windriver::ProcessOf(window)))
                 process.Terminate();
         }
@@ -35,15 +35,12 @@ SampleClientProbe::~SampleClientProbe()
 
 bool SampleClientProbe::Started() const
 {
-    return testkit::Exists(RecordPath());
+    return qvtest::Exists(RecordPath());
 }
 
 std::string SampleClientProbe::Record() const
 {
-    std::string bytes;
-    if (!testkit::ReadBytes(RecordPath(), &bytes))
-        return std::string();
-    return bytes;
+    return qvtest::ReadBytes(RecordPath());
 }
 
 bool SampleClientProbe::WaitForStart(DWORD timeoutMs) const
@@ -64,7 +61,7 @@ bool SampleClientProbe::CloseWindowOf(const std::wstring& package, DWORD timeout
     HWND window = windriver::WaitForTopWindow(query, timeoutMs);
     if (!window)
         return false;
-    testkit::TestProcess process;
+    qvtest::TestProcess process;
     if (!process.Attach(windriver::ProcessOf(window)) || !windriver::CloseWindow(window))
         return false;
     DWORD exitCode = 0;

@@ -1,29 +1,46 @@
 #include "TestSupport.h"
 
 #include <algorithm>
+#include <cwctype>
+#include <string>
 
 namespace qvtest {
 
-TempFolder::TempFolder(const wchar_t* tag) {
-    wchar_t temp[MAX_PATH] = L"";
-    GetTempPathW(MAX_PATH, temp);
+TempFolder::TempFolder(const std::wstring& tag) {
+    wchar_t temp[MAX_PATH + 1] = L"";
+    const DWORD length = GetTempPathW(MAX_PATH + 1, temp);
+    if (length == 0 || length > MAX_PATH) return;
+    std::wstring clean;
+    for (wchar_t c : tag) clean += iswalnum(c) ? c : L'-';
     static LONG counter = 0;
-    const LONG n = InterlockedIncrement(&counter);
-    for (int attempt = 0;; ++attempt) {
-        wchar_t name[MAX_PATH];
-        swprintf(name, MAX_PATH, L"%s%s-%lu-%ld-%d", temp, tag, GetCurrentProcessId(), n, attempt);
-        if (CreateDirectoryW(name, nullptr)) {
-            mPath = name;
-            break;
+    const std::wstring path = std::wstring(temp) + clean + L"-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                              std::to_wstring(InterlockedIncrement(&counter));
+    RemoveTree(path);
+    if (MakeFolders(path)) mPath = path;
+}
+
+TempFolder::~TempFolder() {
+    if (!mPath.empty()) RemoveTree(mPath);
+}
+
+std::wstring LongPath(const std::wstring& path) {
+    if (path.size() >= 3 && path[1] == L':' && path[2] == L'\\') return L"\\\\?\\" + path;
+    return path;
+}
+
+bool MakeFolders(const std::wstring& path) {
+    for (size_t slash = path.find(L'\\', 3);; slash = path.find(L'\\', slash + 1)) {
+        const std::wstring level = path.substr(0, slash);
+        if (!CreateDirectoryW(LongPath(level).c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
+            return false;
         }
+        if (slash == std::wstring::npos) return true;
     }
 }
 
-TempFolder::~TempFolder() { RemoveTree(mPath); }
-
-void RemoveTree(const std::wstring& path) {
+bool RemoveTree(const std::wstring& path) {
     WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &data);
+    HANDLE find = FindFirstFileW(LongPath(path + L"\\*").c_str(), &data);
     if (find != INVALID_HANDLE_VALUE) {
         do {
             const std::wstring name = data.cFileName;
@@ -32,30 +49,33 @@ void RemoveTree(const std::wstring& path) {
             if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
                 RemoveTree(child);
             } else {
-                SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileW(child.c_str());
+                SetFileAttributesW(LongPath(child).c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileW(LongPath(child).c_str());
             }
         } while (FindNextFileW(find, &data));
         FindClose(find);
     }
-    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    RemoveDirectoryW(path.c_str());
+    SetFileAttributesW(LongPath(path).c_str(), FILE_ATTRIBUTE_NORMAL);
+    return RemoveDirectoryW(LongPath(path).c_str()) != FALSE || !Exists(path);
 }
 
+bool Exists(const std::wstring& path) { return GetFileAttributesW(LongPath(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
+
 bool IsFolder(const std::wstring& path) {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
+    const DWORD attributes = GetFileAttributesW(LongPath(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool IsFile(const std::wstring& path) {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
+    const DWORD attributes = GetFileAttributesW(LongPath(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 std::string ReadBytes(const std::wstring& path) {
     std::string bytes;
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE file = CreateFileW(LongPath(path).c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0,
+                              nullptr);
     if (file == INVALID_HANDLE_VALUE) return bytes;
     char buffer[65536];
     DWORD got = 0;
@@ -64,12 +84,22 @@ std::string ReadBytes(const std::wstring& path) {
     return bytes;
 }
 
-void WriteBytes(const std::wstring& path, const std::string& bytes) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return;
+bool WriteBytes(const std::wstring& path, const std::string& bytes) {
+    HANDLE file = CreateFileW(LongPath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
     DWORD written = 0;
-    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(file);
+    const bool ok = bytes.empty() || (WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                                                nullptr) &&
+                                      written == bytes.size());
+    return CloseHandle(file) && ok;
+}
+
+bool CopyInto(const std::wstring& source, const std::wstring& target) {
+    return CopyFileW(LongPath(source).c_str(), LongPath(target).c_str(), FALSE) != FALSE;
+}
+
+bool RemoveFile(const std::wstring& path) {
+    return DeleteFileW(LongPath(path).c_str()) != FALSE || GetLastError() == ERROR_FILE_NOT_FOUND;
 }
 
 std::vector<std::wstring> ListNames(const std::wstring& folder, const wchar_t* pattern) {

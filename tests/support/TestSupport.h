@@ -10,10 +10,11 @@
 
 namespace qvtest {
 
-// A fresh folder below the temporary folder, removed with everything in it when the object ends.
+// A fresh folder below the temporary folder, removed with everything in it when the object ends. The tag (a test's
+// name, say) only makes it easier to recognise; the process id and a counter keep folders apart.
 class TempFolder {
 public:
-    explicit TempFolder(const wchar_t* tag = L"qvtest");
+    explicit TempFolder(const std::wstring& tag = L"qvtest");
     ~TempFolder();
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
@@ -25,11 +26,17 @@ private:
     std::wstring mPath;
 };
 
-void RemoveTree(const std::wstring& path);
+// File helpers. Absolute drive paths go through their \\?\ form, so folders deeper than MAX_PATH work too.
+std::wstring LongPath(const std::wstring& path);
+bool MakeFolders(const std::wstring& path);  // every missing level
+bool RemoveTree(const std::wstring& path);   // true when it is gone
+bool Exists(const std::wstring& path);
 bool IsFolder(const std::wstring& path);
 bool IsFile(const std::wstring& path);
-std::string ReadBytes(const std::wstring& path);
-void WriteBytes(const std::wstring& path, const std::string& bytes);
+std::string ReadBytes(const std::wstring& path);  // empty when unreadable
+bool WriteBytes(const std::wstring& path, const std::string& bytes);
+bool CopyInto(const std::wstring& source, const std::wstring& target);
+bool RemoveFile(const std::wstring& path);  // true when it is gone
 // Names (not paths) of the entries of folder matching pattern, sorted.
 std::vector<std::wstring> ListNames(const std::wstring& folder, const wchar_t* pattern = L"*");
 

@@ -15,7 +15,7 @@
 
 #include <string>
 
-#include "TestFiles.h"
+#include "TestSupport.h"
 #include "WinDriver.h"
 
 namespace {
@@ -29,7 +29,7 @@ int Usage()
 
 void Print(const std::wstring& text)
 {
-    const std::string utf8 = testkit::Utf8(text) + "\n";
+    const std::string utf8 = qvtest::Narrow(text) + "\n";
     fwrite(utf8.data(), 1, utf8.size(), stdout);
 }
 

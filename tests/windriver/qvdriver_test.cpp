@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "TestFiles.h"
+#include "TestSupport.h"
 #include "WinDriver.h"
 
 namespace {
@@ -32,7 +32,7 @@ DriverRun RunDriver(const std::wstring& arguments)
         return run;
     }
     SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-    const std::wstring program = testkit::FromBuildPath(QVDRIVER_EXE);
+    const std::wstring program = qvtest::BuildPath(QVDRIVER_EXE);
     std::wstring commandLine = L"\"" + program + L"\" " + arguments;
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
@@ -149,7 +149,7 @@ TEST(QvDriver, TextReadsTheMessageAndPressAnswersById)
     ASSERT_TRUE(box.Started());
     const DriverRun text = RunDriver(L"text " + TitleArguments(caption));
     EXPECT_EQ(text.exitCode, 0u) << text.output;
-    EXPECT_EQ(text.output, testkit::Utf8(L"无效的程序版本\r\n第二行") + "\n");
+    EXPECT_EQ(text.output, qvtest::Narrow(L"无效的程序版本\r\n第二行") + "\n");
     const DriverRun press = RunDriver(L"press " + TitleArguments(caption) + L" --id 2");
     EXPECT_EQ(press.exitCode, 0u) << press.output;
     EXPECT_EQ(box.Answer(), IDCANCEL);

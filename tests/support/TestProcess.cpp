@@ -1,6 +1,6 @@
 #include "TestProcess.h"
 
-namespace testkit {
+namespace qvtest {
 
 TestProcess::~TestProcess()
 {
@@ -66,4 +66,4 @@ void TestProcess::Terminate()
     }
 }
 
-} // namespace testkit
+} // namespace qvtest

@@ -8,7 +8,7 @@
 
 #include <string>
 
-namespace testkit {
+namespace qvtest {
 
 class TestProcess {
 public:
@@ -37,4 +37,4 @@ private:
     DWORD mId = 0;
 };
 
-} // namespace testkit
+} // namespace qvtest
