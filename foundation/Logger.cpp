@@ -34,10 +34,14 @@ volatile DWORD gWriterThreadId = 0;
 
 const wchar_t* LevelText(int level) {
     switch (level) {
-        case 1: return L"Info";
-        case 2: return L"Warn";
-        case 3: return L"Error";
-        default: return L"";
+        case 1:
+            return L"Info";
+        case 2:
+            return L"Warn";
+        case 3:
+            return L"Error";
+        default:
+            return L"";
     }
 }
 
@@ -75,9 +79,9 @@ public:
         const RynString stamp = FormatString(L"%02d-%02d %02d:%02d:%02d.%03d", t.wMonth, t.wDay, t.wHour, t.wMinute,
                                              t.wSecond, t.wMilliseconds);
         const RynString location = Location(record.function, record.line, false);
-        const RynString text = FormatString(L"<- %s %s ( %d ) ->%s\r\n%s\r\n\r\n", stamp.c_str(),
-                                            record.levelText.c_str(), static_cast<int>(record.threadId),
-                                            location.c_str(), record.message.c_str());
+        const RynString text =
+            FormatString(L"<- %s %s ( %d ) ->%s\r\n%s\r\n\r\n", stamp.c_str(), record.levelText.c_str(),
+                         static_cast<int>(record.threadId), location.c_str(), record.message.c_str());
         const char* utf8 = text.ToUtf8();
         DWORD written = 0;
         // A failed write loses this record only; the next one is tried.
@@ -101,8 +105,9 @@ private:
         if (mFile == INVALID_HANDLE_VALUE) {
             const DWORD err = GetLastError();
             // No file: the writer goes on taking messages and drops the records.
-            OutputDebugStringW(FormatString(L"[LOG] can't create log file: %s, err code ( %d )\r\n", path,
-                                            static_cast<int>(err)).c_str());
+            OutputDebugStringW(
+                FormatString(L"[LOG] can't create log file: %s, err code ( %d )\r\n", path, static_cast<int>(err))
+                    .c_str());
             return false;
         }
         static const unsigned char kBom[3] = {0xEF, 0xBB, 0xBF};
@@ -152,8 +157,7 @@ DWORD WINAPI LogWriterMain(void* parameter) {
 
 }  // namespace
 
-Logger::Logger(int level, const char* function, int line)
-    : mLevel(level), mFunction(function, true), mLine(line) {}
+Logger::Logger(int level, const char* function, int line) : mLevel(level), mFunction(function, true), mLine(line) {}
 
 Logger::~Logger() {
     if (mMessage.IsEmpty()) return;
@@ -189,8 +193,8 @@ void Logger::Flush() {
 }
 
 void Logger::Send(bool flush) {
-    std::unique_ptr<LogRecord> record(new LogRecord{mMessage, {}, LevelText(mLevel), mFunction, mLine,
-                                                    GetCurrentThreadId()});
+    std::unique_ptr<LogRecord> record(
+        new LogRecord{mMessage, {}, LevelText(mLevel), mFunction, mLine, GetCurrentThreadId()});
     GetLocalTime(&record->time);
     mMessage = L"";
     HANDLE flushed = flush ? CreateEventW(nullptr, FALSE, FALSE, nullptr) : nullptr;
@@ -223,8 +227,9 @@ void StartLogWriter(const wchar_t* prefix, const wchar_t* folder) {
     DWORD threadId = 0;
     gWriterThread = CreateThread(nullptr, 0, LogWriterMain, start, 0, &threadId);
     if (gWriterThread == nullptr) {
-        OutputDebugStringW(FormatString(L"[LOG] can't start the log writer, err code ( %d )\r\n",
-                                        static_cast<int>(GetLastError())).c_str());
+        OutputDebugStringW(
+            FormatString(L"[LOG] can't start the log writer, err code ( %d )\r\n", static_cast<int>(GetLastError()))
+                .c_str());
         CloseHandle(started);
         delete start;
     } else {

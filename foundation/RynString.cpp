@@ -180,12 +180,12 @@ const char* RynString::ToUtf8() const {
     out.clear();
     const std::wstring& text = mImpl->text;
     if (text.empty()) return out.c_str();
-    const int needed = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                           nullptr, nullptr);
+    const int needed =
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
     if (needed > 0) {
         out.resize(static_cast<size_t>(needed));
-        const int written = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0],
-                                                needed, nullptr, nullptr);
+        const int written = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], needed,
+                                                nullptr, nullptr);
         out.resize(written > 0 ? static_cast<size_t>(written) : 0);
     }
     return out.c_str();

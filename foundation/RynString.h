@@ -11,16 +11,17 @@
 
 namespace ryn {
 
-template <class T> class RynArray;
+template <class T>
+class RynArray;
 
 class RynString : public RynObject {
 public:
     RynString();
     RynString(const RynString& other);
     RynString(RynString&& other) noexcept;
-    RynString(const wchar_t* text);                 // null gives the empty string
-    RynString(const char* text, bool ansi);         // CP_ACP when ansi, UTF-8 otherwise
-    explicit RynString(const char* utf8);           // FromUtf8(utf8, -1)
+    RynString(const wchar_t* text);          // null gives the empty string
+    RynString(const char* text, bool ansi);  // CP_ACP when ansi, UTF-8 otherwise
+    explicit RynString(const char* utf8);    // FromUtf8(utf8, -1)
     ~RynString() override;
 
     RynString& operator=(const RynString& other);

@@ -52,7 +52,8 @@ public:
         return data;
     }
     // Runs f under the registry lock (StartIOThread checks and registers in one step).
-    template <class F> void Locked(F f) {
+    template <class F>
+    void Locked(F f) {
         EnterCriticalSection(&mLock);
         f(mThreads);
         LeaveCriticalSection(&mLock);
@@ -84,10 +85,10 @@ void Post(int key, int kind, void* object) {
 // ConvertThreadToFiberEx (with the floating-point state switched too) where the system has it.
 bool ConvertToFiber(RynFiberRecord& mainRecord) {
     using ConvertEx = LPVOID(WINAPI*)(LPVOID, DWORD);
-    const auto convertEx = reinterpret_cast<ConvertEx>(
-        GetProcAddress(GetModuleHandleW(L"Kernel32.dll"), "ConvertThreadToFiberEx"));
-    mainRecord.fiber = convertEx != nullptr ? convertEx(&mainRecord, FIBER_FLAG_FLOAT_SWITCH)
-                                            : ConvertThreadToFiber(&mainRecord);
+    const auto convertEx =
+        reinterpret_cast<ConvertEx>(GetProcAddress(GetModuleHandleW(L"Kernel32.dll"), "ConvertThreadToFiberEx"));
+    mainRecord.fiber =
+        convertEx != nullptr ? convertEx(&mainRecord, FIBER_FLAG_FLOAT_SWITCH) : ConvertThreadToFiber(&mainRecord);
     if (mainRecord.fiber == nullptr) {
         RYN_LOG(3, "ryn::ConvertToFiber").AppendFormat(L"ConvertThreadToFiber failed: %d", GetLastError());
         return false;

@@ -8,8 +8,8 @@
 #include "RynString.h"
 
 struct InstallerSettings {
-    ryn::RynString tempFolder;                      // <user temp>\Quorvia\Temp: plug-in and archive while installing
-    bool knownFolderSupport = false;                // system major version 6 or higher
+    ryn::RynString tempFolder;        // <user temp>\Quorvia\Temp: plug-in and archive while installing
+    bool knownFolderSupport = false;  // system major version 6 or higher
     SHGetKnownFolderPathFn knownFolderLookup = nullptr;  // resolved by name; null falls back to the older calls
 };
 

@@ -26,12 +26,12 @@ struct LauncherCase {
     const char* name;
     // Bytes of lib\app.version; null: no such file.
     const char* versionFile;
-    bool runtime;                          // lib\Quorvia.dll present
-    std::vector<std::wstring> packages;    // files made in lib
+    bool runtime;                        // lib\Quorvia.dll present
+    std::vector<std::wstring> packages;  // files made in lib
     StartIn startIn;
-    std::wstring installName;              // install folder below the test folder (ignored when depth is set)
-    size_t depth;                          // when not 0: the install folder path has exactly this many characters
-    std::wstring expectedPackage;          // the package the runtime must get; empty: the message must show
+    std::wstring installName;      // install folder below the test folder (ignored when depth is set)
+    size_t depth;                  // when not 0: the install folder path has exactly this many characters
+    std::wstring expectedPackage;  // the package the runtime must get; empty: the message must show
 };
 
 void PrintTo(const LauncherCase& c, std::ostream* out) { *out << c.name; }
@@ -40,59 +40,120 @@ const std::string kFiftyBytes(50, 'a');
 const std::wstring kFiftyBytesPackage = L"app-" + std::wstring(50, L'a') + L".nw";
 
 const LauncherCase kCases[] = {
-    {"VersionFileChoosesVersionedPackage", "v1.0.13", true, {L"app.nw", L"app-v1.0.13.nw"}, StartIn::InstallFolder,
-     L"Quorvia", 0, L"app-v1.0.13.nw"},
-    {"NoVersionFileRunsDefaultPackage", nullptr, true, {L"app.nw", L"app-v1.0.13.nw"}, StartIn::InstallFolder,
-     L"Quorvia", 0, L"app.nw"},
+    {"VersionFileChoosesVersionedPackage",
+     "v1.0.13",
+     true,
+     {L"app.nw", L"app-v1.0.13.nw"},
+     StartIn::InstallFolder,
+     L"Quorvia",
+     0,
+     L"app-v1.0.13.nw"},
+    {"NoVersionFileRunsDefaultPackage",
+     nullptr,
+     true,
+     {L"app.nw", L"app-v1.0.13.nw"},
+     StartIn::InstallFolder,
+     L"Quorvia",
+     0,
+     L"app.nw"},
     {"EmptyVersionFileRunsDefaultPackage", "", true, {L"app.nw"}, StartIn::InstallFolder, L"Quorvia", 0, L"app.nw"},
-    {"VersionWithLineBreakIsRefused", "v1.0.13\r\n", true, {L"app.nw", L"app-v1.0.13.nw"}, StartIn::InstallFolder,
-     L"Quorvia", 0, L""},
-    {"VersionNamingMissingPackageIsRefused", "v2.0.0", true, {L"app.nw", L"app-v1.0.13.nw"},
-     StartIn::InstallFolder, L"Quorvia", 0, L""},
+    {"VersionWithLineBreakIsRefused",
+     "v1.0.13\r\n",
+     true,
+     {L"app.nw", L"app-v1.0.13.nw"},
+     StartIn::InstallFolder,
+     L"Quorvia",
+     0,
+     L""},
+    {"VersionNamingMissingPackageIsRefused",
+     "v2.0.0",
+     true,
+     {L"app.nw", L"app-v1.0.13.nw"},
+     StartIn::InstallFolder,
+     L"Quorvia",
+     0,
+     L""},
     {"MissingRuntimeIsRefused", nullptr, false, {L"app.nw"}, StartIn::InstallFolder, L"Quorvia", 0, L""},
-    {"MissingRuntimeIsRefusedWithVersionedPackage", "v1.0.13", false, {L"app.nw", L"app-v1.0.13.nw"},
-     StartIn::InstallFolder, L"Quorvia", 0, L""},
-    {"MissingDefaultPackageIsRefused", nullptr, true, {L"app-v1.0.13.nw"}, StartIn::InstallFolder, L"Quorvia", 0,
+    {"MissingRuntimeIsRefusedWithVersionedPackage",
+     "v1.0.13",
+     false,
+     {L"app.nw", L"app-v1.0.13.nw"},
+     StartIn::InstallFolder,
+     L"Quorvia",
+     0,
      L""},
+    {"MissingDefaultPackageIsRefused", nullptr, true, {L"app-v1.0.13.nw"}, StartIn::InstallFolder, L"Quorvia", 0, L""},
     // Only the first 50 bytes of the version file count.
-    {"VersionIsCutAtFiftyBytes", "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaTAIL", true,
-     {L"app.nw", kFiftyBytesPackage}, StartIn::InstallFolder, L"Quorvia", 0, kFiftyBytesPackage},
+    {"VersionIsCutAtFiftyBytes",
+     "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaTAIL",
+     true,
+     {L"app.nw", kFiftyBytesPackage},
+     StartIn::InstallFolder,
+     L"Quorvia",
+     0,
+     kFiftyBytesPackage},
     // A wildcard must not let some other package pass for the named one.
-    {"WildcardVersionIsRefused", "*", true, {L"app.nw", L"app-v1.0.13.nw"}, StartIn::InstallFolder, L"Quorvia", 0,
-     L""},
+    {"WildcardVersionIsRefused", "*", true, {L"app.nw", L"app-v1.0.13.nw"}, StartIn::InstallFolder, L"Quorvia", 0, L""},
     // Started from elsewhere (a shortcut, the log-on entry): the version file beside the launcher still counts, and
     // the lib folder of the current directory (which names another version) does not.
-    {"OtherCurrentFolderStillUsesOwnVersionFile", "v1.0.13", true, {L"app.nw", L"app-v1.0.13.nw"},
-     StartIn::OtherFolder, L"Quorvia", 0, L"app-v1.0.13.nw"},
-    {"OtherCurrentFolderWithoutVersionFileRunsDefault", nullptr, true, {L"app.nw"}, StartIn::OtherFolder,
-     L"Quorvia", 0, L"app.nw"},
+    {"OtherCurrentFolderStillUsesOwnVersionFile",
+     "v1.0.13",
+     true,
+     {L"app.nw", L"app-v1.0.13.nw"},
+     StartIn::OtherFolder,
+     L"Quorvia",
+     0,
+     L"app-v1.0.13.nw"},
+    {"OtherCurrentFolderWithoutVersionFileRunsDefault",
+     nullptr,
+     true,
+     {L"app.nw"},
+     StartIn::OtherFolder,
+     L"Quorvia",
+     0,
+     L"app.nw"},
     // The runtime path must reach the runtime whole, spaces and all.
-    {"FolderWithSpaces", "v1.0.13", true, {L"app.nw", L"app-v1.0.13.nw"}, StartIn::InstallFolder,
-     L"Program Files\\Quorvia Client", 0, L"app-v1.0.13.nw"},
+    {"FolderWithSpaces",
+     "v1.0.13",
+     true,
+     {L"app.nw", L"app-v1.0.13.nw"},
+     StartIn::InstallFolder,
+     L"Program Files\\Quorvia Client",
+     0,
+     L"app-v1.0.13.nw"},
     // Path limits: lib\app-v1.0.13.nw adds 19 characters to the folder, so 235 is the deepest folder whose
     // versioned package still fits the 255-byte buffers (254 characters and the terminator).
-    {"DeepestFolderThatFits", "v1.0.13", true, {L"app.nw", L"app-v1.0.13.nw"}, StartIn::OtherFolder, L"", 235,
+    {"DeepestFolderThatFits",
+     "v1.0.13",
+     true,
+     {L"app.nw", L"app-v1.0.13.nw"},
+     StartIn::OtherFolder,
+     L"",
+     235,
      L"app-v1.0.13.nw"},
-    {"PackagePathOneTooLongIsRefused", "v1.0.13", true, {L"app.nw", L"app-v1.0.13.nw"}, StartIn::OtherFolder, L"",
-     236, L""},
+    {"PackagePathOneTooLongIsRefused",
+     "v1.0.13",
+     true,
+     {L"app.nw", L"app-v1.0.13.nw"},
+     StartIn::OtherFolder,
+     L"",
+     236,
+     L""},
     {"RuntimePathTooLongIsRefused", nullptr, true, {L"app.nw"}, StartIn::OtherFolder, L"", 240, L""},
     {"OwnPathTooLongIsRefused", nullptr, true, {L"app.nw"}, StartIn::OtherFolder, L"", 246, L""},
 };
 
 // Appends folders below root until the path has exactly length characters.
-std::wstring DeepFolder(const std::wstring& root, size_t length)
-{
+std::wstring DeepFolder(const std::wstring& root, size_t length) {
     std::wstring path = root;
-    while (length - path.size() > 120)
-        path += L"\\" + std::wstring(99, L'd');
+    while (length - path.size() > 120) path += L"\\" + std::wstring(99, L'd');
     path += L"\\" + std::wstring(length - path.size() - 1, L'e');
     return path;
 }
 
 class LauncherTest : public ::testing::TestWithParam<LauncherCase> {};
 
-TEST_P(LauncherTest, StartsRuntimeOrRefuses)
-{
+TEST_P(LauncherTest, StartsRuntimeOrRefuses) {
     const LauncherCase& c = GetParam();
     TempFolder root(qvtest::Widen(c.name));
     ASSERT_FALSE(root.Path().empty());
@@ -160,4 +221,4 @@ TEST_P(LauncherTest, StartsRuntimeOrRefuses)
 INSTANTIATE_TEST_SUITE_P(Cases, LauncherTest, ::testing::ValuesIn(kCases),
                          [](const ::testing::TestParamInfo<LauncherCase>& info) { return info.param.name; });
 
-} // namespace
+}  // namespace

@@ -23,8 +23,7 @@ const char kVersionFileName[] = "app.version";
 
 // Formats into a fixed buffer; false when the result (with its terminator) would not fit or formatting failed.
 template <int N>
-bool FormatInto(char (&buffer)[N], const char* format, ...)
-{
+bool FormatInto(char (&buffer)[N], const char* format, ...) {
     va_list args;
     va_start(args, format);
     const int written = _vsnprintf(buffer, N, format, args);
@@ -40,10 +39,8 @@ bool FormatInto(char (&buffer)[N], const char* format, ...)
 class FindHandle {
 public:
     explicit FindHandle(HANDLE handle) : mHandle(handle) {}
-    ~FindHandle()
-    {
-        if (mHandle != INVALID_HANDLE_VALUE && !FindClose(mHandle))
-            OutputDebugStringA("Quorvia: FindClose failed\n");
+    ~FindHandle() {
+        if (mHandle != INVALID_HANDLE_VALUE && !FindClose(mHandle)) OutputDebugStringA("Quorvia: FindClose failed\n");
     }
     FindHandle(const FindHandle&) = delete;
     FindHandle& operator=(const FindHandle&) = delete;
@@ -57,10 +54,8 @@ private:
 class File {
 public:
     explicit File(FILE* file) : mFile(file) {}
-    ~File()
-    {
-        if (mFile && fclose(mFile) != 0)
-            OutputDebugStringA("Quorvia: closing the version file failed\n");
+    ~File() {
+        if (mFile && fclose(mFile) != 0) OutputDebugStringA("Quorvia: closing the version file failed\n");
     }
     File(const File&) = delete;
     File& operator=(const File&) = delete;
@@ -72,24 +67,20 @@ private:
 
 // True when a file of this exact name exists. Wildcards are refused first: FindFirstFileA would let "app-*.nw"
 // match some other package, and the runtime would then be handed a name that is no file at all.
-bool FileExists(const char* path)
-{
-    if (strpbrk(path, "*?"))
-        return false;
+bool FileExists(const char* path) {
+    if (strpbrk(path, "*?")) return false;
     WIN32_FIND_DATAA data;
     FindHandle find(FindFirstFileA(path, &data));
     return find.Valid();
 }
 
-void ShowInvalidVersion()
-{
+void ShowInvalidVersion() {
     if (!MessageBoxW(nullptr, L"无效的程序版本", L"Oplanda", MB_OK))
         OutputDebugStringA("Quorvia: MessageBoxW failed\n");
 }
 
 // Works out the package to run and the command line; false when a file is missing or a path does not fit.
-bool BuildCommandLine(char (&commandLine)[kCommandBytes])
-{
+bool BuildCommandLine(char (&commandLine)[kCommandBytes]) {
     // The own path decides where everything is, so that shortcuts, the log-on entry and the updater, whatever
     // current directory they give, all find the same lib folder and the same version file.
     char modulePath[kPathBytes];
@@ -100,19 +91,18 @@ bool BuildCommandLine(char (&commandLine)[kCommandBytes])
         return false;
     }
     const char* lastSlash = strrchr(modulePath, '\\');
-    if (!lastSlash)
-        return false;
+    if (!lastSlash) return false;
     const int folderLength = static_cast<int>(lastSlash - modulePath);
 
     char runtimePath[kPathBytes];
     char packagePath[kPathBytes];
     char versionPath[kPathBytes];
-    if (!FormatInto(runtimePath, "%.*s\\lib\\%.*s", folderLength, modulePath,
-                    static_cast<int>(sizeof kRuntimeName - 1), kRuntimeName)
-        || !FormatInto(packagePath, "%.*s\\lib\\%.*s", folderLength, modulePath,
-                       static_cast<int>(sizeof kDefaultPackageName - 1), kDefaultPackageName)
-        || !FormatInto(versionPath, "%.*s\\lib\\%.*s", folderLength, modulePath,
-                       static_cast<int>(sizeof kVersionFileName - 1), kVersionFileName))
+    if (!FormatInto(runtimePath, "%.*s\\lib\\%.*s", folderLength, modulePath, static_cast<int>(sizeof kRuntimeName - 1),
+                    kRuntimeName) ||
+        !FormatInto(packagePath, "%.*s\\lib\\%.*s", folderLength, modulePath,
+                    static_cast<int>(sizeof kDefaultPackageName - 1), kDefaultPackageName) ||
+        !FormatInto(versionPath, "%.*s\\lib\\%.*s", folderLength, modulePath,
+                    static_cast<int>(sizeof kVersionFileName - 1), kVersionFileName))
         return false;
 
     // The version is taken exactly as read, up to its first 50 bytes: the updater writes it without a line break,
@@ -121,23 +111,20 @@ bool BuildCommandLine(char (&commandLine)[kCommandBytes])
     if (versionFile.Get()) {
         char version[kVersionBytes];
         const size_t read = fread(version, 1, sizeof version, versionFile.Get());
-        if (read > 0
-            && !FormatInto(packagePath, "%.*s\\lib\\app-%.*s.nw", folderLength, modulePath, static_cast<int>(read),
-                           version))
+        if (read > 0 && !FormatInto(packagePath, "%.*s\\lib\\app-%.*s.nw", folderLength, modulePath,
+                                    static_cast<int>(read), version))
             return false;
     }
 
-    if (!FileExists(runtimePath) || !FileExists(packagePath))
-        return false;
+    if (!FileExists(runtimePath) || !FileExists(packagePath)) return false;
 
     // Both paths are quoted: an install folder such as "C:\Program Files" would otherwise be split at its space.
     return FormatInto(commandLine, "\"%s\" \"%s\"", runtimePath, packagePath);
 }
 
-} // namespace
+}  // namespace
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
-{
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     char commandLine[kCommandBytes];
     if (!BuildCommandLine(commandLine)) {
         ShowInvalidVersion();
@@ -145,7 +132,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
     }
     // A runtime that does not start is not reported to the user: the launcher has no window to report it in, and the
     // runtime's files were just seen to exist. A debugger still sees why.
-    if (WinExec(commandLine, SW_SHOW) <= 31)
-        OutputDebugStringA("Quorvia: WinExec could not start the runtime\n");
+    if (WinExec(commandLine, SW_SHOW) <= 31) OutputDebugStringA("Quorvia: WinExec could not start the runtime\n");
     return 0;
 }

@@ -7,8 +7,7 @@
 #include <stdio.h>
 
 // Any thread. Reads GetLastError itself, so call it straight after the failed call.
-inline void ReportFailure(const wchar_t* what)
-{
+inline void ReportFailure(const wchar_t* what) {
     const DWORD error = GetLastError();
     wchar_t line[256];
     _snwprintf(line, sizeof line / sizeof line[0] - 1, L"update: %ls failed, error %lu\n", what,

@@ -17,10 +17,8 @@ public:
     // Both null and INVALID_HANDLE_VALUE, the two failure results of the system, count as no handle.
     bool Valid() const { return mHandle != nullptr; }
     HANDLE Get() const { return mHandle; }
-    void Reset()
-    {
-        if (mHandle && !CloseHandle(mHandle))
-            ReportFailure(L"CloseHandle");
+    void Reset() {
+        if (mHandle && !CloseHandle(mHandle)) ReportFailure(L"CloseHandle");
         mHandle = nullptr;
     }
 

@@ -27,11 +27,9 @@ const wchar_t kFinishedText[] = L"更新完成，启动新版";
 const wchar_t kLatestText[] = L"当前已是最新版本，无需更新，点击确定进入Oplanda";
 
 // A package big enough to take several progress steps; the pattern makes a misplaced block visible.
-std::string NewPackageBytes()
-{
+std::string NewPackageBytes() {
     std::string bytes(300 * 1024 + 17, '\0');
-    for (size_t i = 0; i < bytes.size(); ++i)
-        bytes[i] = static_cast<char>((i * 131 + i / 4096) & 0xFF);
+    for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>((i * 131 + i / 4096) & 0xFF);
     return bytes;
 }
 
@@ -39,19 +37,15 @@ std::string NewPackageBytes()
 // two tests with one each must not overlap, even in two test programs running side by side.
 class AppDllLock {
 public:
-    AppDllLock() : mMutex(CreateMutexW(nullptr, FALSE, L"QuorviaTests-app.dll"))
-    {
+    AppDllLock() : mMutex(CreateMutexW(nullptr, FALSE, L"QuorviaTests-app.dll")) {
         if (mMutex) {
             const DWORD waited = WaitForSingleObject(mMutex, 100000);
             mHeld = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
         }
     }
-    ~AppDllLock()
-    {
-        if (mHeld)
-            ReleaseMutex(mMutex);
-        if (mMutex)
-            CloseHandle(mMutex);
+    ~AppDllLock() {
+        if (mHeld) ReleaseMutex(mMutex);
+        if (mMutex) CloseHandle(mMutex);
     }
     AppDllLock(const AppDllLock&) = delete;
     AppDllLock& operator=(const AppDllLock&) = delete;
@@ -71,12 +65,9 @@ protected:
           mSource(mRoot / L"download\\app.nw"),
           mTarget(mLib + L"\\app-v1.0.13.nw"),
           mVersionFile(mLib + L"\\app.version"),
-          mClient(mLib)
-    {
-    }
+          mClient(mLib) {}
 
-    void SetUp() override
-    {
+    void SetUp() override {
         ASSERT_FALSE(mRoot.Path().empty());
         ASSERT_TRUE(qvtest::MakeFolders(mLib));
         ASSERT_TRUE(qvtest::MakeFolders(mRoot / L"download"));
@@ -88,20 +79,17 @@ protected:
     }
 
     // Starts update.exe with the given argument text, in the install folder or elsewhere.
-    void StartUpdater(const std::wstring& arguments, bool inInstallFolder = true)
-    {
-        ASSERT_TRUE(mUpdater.Start(mInstall + L"\\update.exe", arguments,
-                                   inInstallFolder ? mInstall : mRoot / L"elsewhere"))
+    void StartUpdater(const std::wstring& arguments, bool inInstallFolder = true) {
+        ASSERT_TRUE(
+            mUpdater.Start(mInstall + L"\\update.exe", arguments, inInstallFolder ? mInstall : mRoot / L"elsewhere"))
             << "CreateProcessW failed: " << GetLastError();
     }
-    void StartUpdaterWithPackage(bool inInstallFolder = true)
-    {
+    void StartUpdaterWithPackage(bool inInstallFolder = true) {
         StartUpdater(L"\"" + mSource + L"\" \"" + kVersion + L"\"", inInstallFolder);
     }
 
     // Waits for the main window and finds its button and bar.
-    void FindWindowParts()
-    {
+    void FindWindowParts() {
         windriver::WindowQuery query;
         query.title = L"Oplanda更新";
         query.processId = mUpdater.Id();
@@ -114,8 +102,7 @@ protected:
     }
 
     // The first message box of the updater titled caption; null when none shows in time.
-    HWND WaitForBox(const wchar_t* caption, DWORD timeoutMs = kWaitMs)
-    {
+    HWND WaitForBox(const wchar_t* caption, DWORD timeoutMs = kWaitMs) {
         windriver::WindowQuery query;
         query.title = caption;
         query.processId = mUpdater.Id();
@@ -125,22 +112,19 @@ protected:
 
     int BarPosition() { return static_cast<int>(windriver::SendQuery(mBar, PBM_GETPOS, 0, 0, -1)); }
 
-    void ExpectUpdaterEnds()
-    {
+    void ExpectUpdaterEnds() {
         DWORD exitCode = 99;
         ASSERT_TRUE(mUpdater.WaitForExit(kWaitMs, &exitCode)) << "the updater did not end";
         EXPECT_EQ(exitCode, 0u);
     }
 
-    std::string Bytes(const std::wstring& path)
-    {
+    std::string Bytes(const std::wstring& path) {
         EXPECT_TRUE(qvtest::IsFile(path)) << qvtest::Narrow(path);
         return qvtest::ReadBytes(path);
     }
 
     // Starts a stand-in for the running client under the image name "app.dll".
-    void StartRunningApplication()
-    {
+    void StartRunningApplication() {
         const std::wstring folder = mRoot / L"running";
         ASSERT_TRUE(qvtest::MakeFolders(folder));
         ASSERT_TRUE(qvtest::CopyInto(qvtest::BuildPath(QV_SAMPLE_RUNTIME), folder + L"\\app.dll"));
@@ -175,8 +159,7 @@ void PrintTo(const ArgumentCase& c, std::ostream* out) { *out << c.name; }
 
 class UpdaterArgumentsTest : public UpdaterTest, public ::testing::WithParamInterface<ArgumentCase> {};
 
-TEST_P(UpdaterArgumentsTest, TooFewArgumentsShowTheMessageOnly)
-{
+TEST_P(UpdaterArgumentsTest, TooFewArgumentsShowTheMessageOnly) {
     ASSERT_TRUE(qvtest::WriteBytes(mSource, NewPackageBytes()));
     StartUpdater(GetParam().arguments);
     windriver::WindowQuery query;
@@ -205,8 +188,7 @@ const ArgumentCase kArgumentCases[] = {
 INSTANTIATE_TEST_SUITE_P(Cases, UpdaterArgumentsTest, ::testing::ValuesIn(kArgumentCases),
                          [](const ::testing::TestParamInfo<ArgumentCase>& info) { return info.param.name; });
 
-TEST_F(UpdaterTest, WindowIsCentredWithItsButtonAndBar)
-{
+TEST_F(UpdaterTest, WindowIsCentredWithItsButtonAndBar) {
     ASSERT_TRUE(qvtest::WriteBytes(mSource, NewPackageBytes()));
     StartUpdaterWithPackage();
     ASSERT_NO_FATAL_FAILURE(FindWindowParts());
@@ -232,8 +214,7 @@ TEST_F(UpdaterTest, WindowIsCentredWithItsButtonAndBar)
 // current folder.
 class UpdaterFullUpdateTest : public UpdaterTest, public ::testing::WithParamInterface<bool> {};
 
-TEST_P(UpdaterFullUpdateTest, CopiesRecordsEndsApplicationAndStartsNewPackage)
-{
+TEST_P(UpdaterFullUpdateTest, CopiesRecordsEndsApplicationAndStartsNewPackage) {
     AppDllLock lock;
     ASSERT_TRUE(lock.Held());
     const std::string package = NewPackageBytes();
@@ -267,8 +248,7 @@ INSTANTIATE_TEST_SUITE_P(StartedFrom, UpdaterFullUpdateTest, ::testing::Values(t
                              return info.param ? "InstallFolder" : "OtherFolder";
                          });
 
-TEST_F(UpdaterTest, CancelOnFinishLeavesApplicationRunningAndStartsNothing)
-{
+TEST_F(UpdaterTest, CancelOnFinishLeavesApplicationRunningAndStartsNothing) {
     AppDllLock lock;
     ASSERT_TRUE(lock.Held());
     const std::string package = NewPackageBytes();
@@ -293,8 +273,7 @@ TEST_F(UpdaterTest, CancelOnFinishLeavesApplicationRunningAndStartsNothing)
 // copies nor touches the version file.
 class UpdaterAlreadyLatestTest : public UpdaterTest, public ::testing::WithParamInterface<int> {};
 
-TEST_P(UpdaterAlreadyLatestTest, AsksAndCopiesNothing)
-{
+TEST_P(UpdaterAlreadyLatestTest, AsksAndCopiesNothing) {
     const int answer = GetParam();
     ASSERT_TRUE(qvtest::WriteBytes(mSource, NewPackageBytes()));
     ASSERT_TRUE(qvtest::WriteBytes(mTarget, "installed v1.0.13"));
@@ -324,8 +303,7 @@ INSTANTIATE_TEST_SUITE_P(Answers, UpdaterAlreadyLatestTest, ::testing::Values(ID
                              return info.param == IDOK ? "Ok" : "Cancel";
                          });
 
-TEST_F(UpdaterTest, EmptyPackageFillsTheBar)
-{
+TEST_F(UpdaterTest, EmptyPackageFillsTheBar) {
     ASSERT_TRUE(qvtest::WriteBytes(mSource, ""));
     StartUpdaterWithPackage();
     ASSERT_NO_FATAL_FAILURE(FindWindowParts());
@@ -340,8 +318,7 @@ TEST_F(UpdaterTest, EmptyPackageFillsTheBar)
     ExpectUpdaterEnds();
 }
 
-TEST_F(UpdaterTest, FailedCopyEnablesTheButtonForAnotherTry)
-{
+TEST_F(UpdaterTest, FailedCopyEnablesTheButtonForAnotherTry) {
     // No source yet: the copy fails, silently, and leaves nothing behind.
     StartUpdaterWithPackage();
     ASSERT_NO_FATAL_FAILURE(FindWindowParts());
@@ -365,8 +342,7 @@ TEST_F(UpdaterTest, FailedCopyEnablesTheButtonForAnotherTry)
     ExpectUpdaterEnds();
 }
 
-TEST_F(UpdaterTest, SecondPressDuringTheCopyIsIgnored)
-{
+TEST_F(UpdaterTest, SecondPressDuringTheCopyIsIgnored) {
     // Both presses are queued before the first is handled, so the second always arrives while the copy runs. Were
     // it obeyed, it would find the target being written and ask the already-latest question instead.
     const std::string package = NewPackageBytes();
@@ -383,8 +359,7 @@ TEST_F(UpdaterTest, SecondPressDuringTheCopyIsIgnored)
     ExpectUpdaterEnds();
 }
 
-TEST_F(UpdaterTest, ClosingDuringTheCopyLeavesNoHalfPackage)
-{
+TEST_F(UpdaterTest, ClosingDuringTheCopyLeavesNoHalfPackage) {
     // The close is queued right behind the press, so it arrives while a copy of this size still runs. A package
     // left half written would pass for the latest version on the next run, so the copy is cancelled and removed.
     std::string package(64 * 1024 * 1024, 'p');
@@ -400,4 +375,4 @@ TEST_F(UpdaterTest, ClosingDuringTheCopyLeavesNoHalfPackage)
     EXPECT_FALSE(mClient.Started());
 }
 
-} // namespace
+}  // namespace

@@ -67,8 +67,8 @@ void XuiDialog::SetScript(XuiDialogScript* script) {
 }
 
 bool XuiDialog::Create() {
-    mWindow = CreateWindowExW(WS_EX_LAYERED, L"XuiDialog", nullptr, WS_MINIMIZEBOX, CW_USEDEFAULT, 0, CW_USEDEFAULT,
-                              0, nullptr, nullptr, XuiModuleHandle(), nullptr);
+    mWindow = CreateWindowExW(WS_EX_LAYERED, L"XuiDialog", nullptr, WS_MINIMIZEBOX, CW_USEDEFAULT, 0, CW_USEDEFAULT, 0,
+                              nullptr, nullptr, XuiModuleHandle(), nullptr);
     if (mWindow == nullptr) {
         RYN_LOG(3, "XuiDialog::Create").AppendFormat(L"CreateWindowExW Error: %X", ryn::HResultFromLastError());
         return false;
@@ -146,8 +146,7 @@ void XuiDialog::PaintFrame(XuiBitmapDC& bitmap) {
         XuiScopedGraphics background;
         status = gdip::GdipCreateFromHDC(bitmap.DC(), background.Receive());
         if (status != Gdiplus::Ok) {
-            RYN_LOG(2, "XuiDialog::PaintFrame")
-                .AppendFormat(L"GdipCreateFromHDC Error: %d", static_cast<int>(status));
+            RYN_LOG(2, "XuiDialog::PaintFrame").AppendFormat(L"GdipCreateFromHDC Error: %d", static_cast<int>(status));
         } else if (mPrivate->backgroundImage) {
             XuiInnerSharedManager::DrawBitmap(background.Get(), {root.left, root.top, root.left + w, root.top + h},
                                               mPrivate->backgroundImage.get(), {0, 0, w, h});
@@ -162,10 +161,14 @@ void XuiDialog::PaintFrame(XuiBitmapDC& bitmap) {
                 bool stretchX, stretchY;
             };
             const Target targets[9] = {
-                {0, 0, L, T, false, false},         {L, 0, w - L - R, T, true, false},
-                {w - R, 0, R, T, false, false},     {0, T, L, h - T - B, false, true},
-                {L, T, w - L - R, h - T - B, true, true}, {w - R, T, R, h - T - B, false, true},
-                {0, h - B, L, B, false, false},     {L, h - B, w - L - R, B, true, false},
+                {0, 0, L, T, false, false},
+                {L, 0, w - L - R, T, true, false},
+                {w - R, 0, R, T, false, false},
+                {0, T, L, h - T - B, false, true},
+                {L, T, w - L - R, h - T - B, true, true},
+                {w - R, T, R, h - T - B, false, true},
+                {0, h - B, L, B, false, false},
+                {L, h - B, w - L - R, B, true, false},
                 {w - R, h - B, R, B, false, false},
             };
             for (int k = 0; k < 9; ++k) {
@@ -174,8 +177,8 @@ void XuiDialog::PaintFrame(XuiBitmapDC& bitmap) {
                 if (piece == nullptr || t.width <= 0 || t.height <= 0) continue;  // a missing piece draws nothing
                 const int sw = t.stretchX ? 1 : XuiInnerSharedManager::ImageWidth(piece);
                 const int sh = t.stretchY ? 1 : XuiInnerSharedManager::ImageHeight(piece);
-                XuiInnerSharedManager::DrawBitmap(background.Get(), {t.x, t.y, t.x + t.width, t.y + t.height},
-                                                  piece, {0, 0, sw, sh});
+                XuiInnerSharedManager::DrawBitmap(background.Get(), {t.x, t.y, t.x + t.width, t.y + t.height}, piece,
+                                                  {0, 0, sw, sh});
             }
         }
     }
@@ -223,9 +226,9 @@ RECT XuiDialog::GetScreenClientRect() const {
 
 HWND XuiDialog::GetTooltipWindow() {
     if (mPrivate->tooltip != nullptr) return mPrivate->tooltip;
-    HWND tooltip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
-                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, mWindow, nullptr,
-                                   XuiModuleHandle(), nullptr);
+    HWND tooltip =
+        CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, mWindow, nullptr, XuiModuleHandle(), nullptr);
     if (tooltip == nullptr) {
         RYN_LOG(2, "XuiDialog::GetTooltipWindow")
             .AppendFormat(L"CreateWindowExW Error: %X", ryn::HResultFromLastError());
@@ -326,9 +329,8 @@ void XuiDialog::OnWmDisplayChange(WPARAM wParam, LPARAM lParam) {
         MapWindowPoints(mWindow, nullptr, reinterpret_cast<POINT*>(&client), 2);
         MONITORINFO info = {};
         info.cbSize = sizeof(info);
-        if (GetMonitorInfoW(monitor, &info) && client.left >= info.rcMonitor.left &&
-            client.top >= info.rcMonitor.top && client.right <= info.rcMonitor.right &&
-            client.bottom <= info.rcMonitor.bottom) {
+        if (GetMonitorInfoW(monitor, &info) && client.left >= info.rcMonitor.left && client.top >= info.rcMonitor.top &&
+            client.right <= info.rcMonitor.right && client.bottom <= info.rcMonitor.bottom) {
             return;
         }
     }
@@ -473,10 +475,17 @@ RECT XuiDialog::ResizedRect(int edge, int dx, int dy, const RECT& start, int mw,
 void XuiDialog::SetCursorKind(int kind) {
     const wchar_t* id = nullptr;
     switch (kind) {
-        case XuiCursorArrow: id = IDC_ARROW; break;
-        case XuiCursorHand: id = IDC_HAND; break;
-        case XuiCursorBeam: id = IDC_IBEAM; break;
-        default: return;
+        case XuiCursorArrow:
+            id = IDC_ARROW;
+            break;
+        case XuiCursorHand:
+            id = IDC_HAND;
+            break;
+        case XuiCursorBeam:
+            id = IDC_IBEAM;
+            break;
+        default:
+            return;
     }
     SetCursor(LoadCursorW(nullptr, id));
 }
@@ -484,11 +493,24 @@ void XuiDialog::SetCursorKind(int kind) {
 void XuiDialog::SetEdgeCursor(int edge) {
     const wchar_t* id = IDC_ARROW;
     switch (edge) {
-        case 1: case 4: id = IDC_SIZEWE; break;
-        case 2: case 8: id = IDC_SIZENS; break;
-        case 3: case 12: id = IDC_SIZENWSE; break;
-        case 6: case 9: id = IDC_SIZENESW; break;
-        default: break;
+        case 1:
+        case 4:
+            id = IDC_SIZEWE;
+            break;
+        case 2:
+        case 8:
+            id = IDC_SIZENS;
+            break;
+        case 3:
+        case 12:
+            id = IDC_SIZENWSE;
+            break;
+        case 6:
+        case 9:
+            id = IDC_SIZENESW;
+            break;
+        default:
+            break;
     }
     SetCursor(LoadCursorW(nullptr, id));
 }
@@ -544,9 +566,9 @@ void XuiDialog::OnMouseMove(WPARAM wParam, LPARAM lParam) {
         POINT cursor;
         GetCursorPos(&cursor);
         const XuiSizingSettings& sizing = mPrivate->sizing;
-        const RECT rect = ResizedRect(mPrivate->draggedEdge, cursor.x - mPrivate->dragOrigin.x,
-                                      cursor.y - mPrivate->dragOrigin.y, mPrivate->dragStartRect, sizing.minWidth,
-                                      sizing.minHeight);
+        const RECT rect =
+            ResizedRect(mPrivate->draggedEdge, cursor.x - mPrivate->dragOrigin.x, cursor.y - mPrivate->dragOrigin.y,
+                        mPrivate->dragStartRect, sizing.minWidth, sizing.minHeight);
         if (mRoot != nullptr) {
             mRoot->SetRect({0, 0, rect.right - rect.left, rect.bottom - rect.top});
             mRoot->LayoutChildren();

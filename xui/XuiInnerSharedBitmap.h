@@ -11,8 +11,8 @@
 using XuiSharedGpBitmap = std::shared_ptr<GpBitmap>;
 
 struct XuiInnerSharedBitmap {
-    XuiSharedGpBitmap bitmap;       // may be empty
-    RECT source = {0, 0, 0, 0};     // left, top, right, bottom in image pixels
+    XuiSharedGpBitmap bitmap;    // may be empty
+    RECT source = {0, 0, 0, 0};  // left, top, right, bottom in image pixels
 };
 
 using XuiSharedImagePart = std::shared_ptr<XuiInnerSharedBitmap>;

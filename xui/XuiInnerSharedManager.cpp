@@ -139,9 +139,8 @@ std::vector<XuiSharedImagePart> XuiInnerSharedManager::SplitImageColumns(const X
 }
 
 std::vector<RECT> XuiInnerSharedManager::NineRects(int w, int h, int l, int t, int r, int b) {
-    return {{0, 0, l, t},          {l, 0, l + 2, t},          {w - r, 0, w, t},
-            {0, t, l, t + 2},      {l, t, l + 2, t + 2},      {w - r, t, w, t + 2},
-            {0, h - b, l, h},      {l, h - b, l + 2, h},      {w - r, h - b, w, h}};
+    return {{0, 0, l, t},         {l, 0, l + 2, t}, {w - r, 0, w, t},     {0, t, l, t + 2},    {l, t, l + 2, t + 2},
+            {w - r, t, w, t + 2}, {0, h - b, l, h}, {l, h - b, l + 2, h}, {w - r, h - b, w, h}};
 }
 
 std::vector<XuiSharedImagePart> XuiInnerSharedManager::SplitImageNine(const XuiSharedImagePart& part, int l, int t,
@@ -250,9 +249,8 @@ XuiInnerSharedFontStyle XuiInnerSharedManager::GetFontStyle(const XuiTextStyle& 
     return result;
 }
 
-void XuiInnerSharedManager::DrawStyledText(GpGraphics* graphics, const RECT& rect,
-                                           const XuiInnerSharedFontStyle& style, GpStringFormat* format,
-                                           const RynString& text) {
+void XuiInnerSharedManager::DrawStyledText(GpGraphics* graphics, const RECT& rect, const XuiInnerSharedFontStyle& style,
+                                           GpStringFormat* format, const RynString& text) {
     if (graphics == nullptr || !style.font) return;
     XuiScopedBrush brush;
     const Gdiplus::ARGB argb = style.colour ? style.colour->GetValue() : XuiTextStyle::kDefaultColour;
@@ -265,8 +263,8 @@ void XuiInnerSharedManager::DrawStyledText(GpGraphics* graphics, const RECT& rec
     const Gdiplus::RectF layout(static_cast<Gdiplus::REAL>(rect.left), static_cast<Gdiplus::REAL>(rect.top),
                                 static_cast<Gdiplus::REAL>(rect.right - rect.left),
                                 static_cast<Gdiplus::REAL>(rect.bottom - rect.top));
-    status = gdip::GdipDrawString(graphics, text.c_str(), text.Length(), style.font.get(), &layout, format,
-                                  brush.Get());
+    status =
+        gdip::GdipDrawString(graphics, text.c_str(), text.Length(), style.font.get(), &layout, format, brush.Get());
     if (status != Gdiplus::Ok) {
         RYN_LOG(0, "XuiInnerSharedManager::DrawStyledText")
             .AppendFormat(L"GdipDrawString Error: %d", static_cast<int>(status));

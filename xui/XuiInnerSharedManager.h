@@ -30,14 +30,14 @@ public:
     static std::vector<XuiSharedImagePart> SplitImageColumns(const XuiSharedImagePart& part, int n);
     // Nine parts sharing the bitmap: corners, two-pixel middle strips, in rows from the top-left. A piece that
     // does not fit inside the part (insets that leave no room) gets an empty rectangle and draws nothing.
-    static std::vector<XuiSharedImagePart> SplitImageNine(const XuiSharedImagePart& part, int left, int top,
-                                                          int right, int bottom);
+    static std::vector<XuiSharedImagePart> SplitImageNine(const XuiSharedImagePart& part, int left, int top, int right,
+                                                          int bottom);
     // The nine rectangles of SplitImageNine for an image of width w and height h, unshifted and unchecked.
     static std::vector<RECT> NineRects(int w, int h, int left, int top, int right, int bottom);
     // Nine independent 32-bit ARGB copies of the same rectangles of the whole bitmap; a rectangle that does not
     // fit gives an empty piece.
-    static std::vector<XuiSharedGpBitmap> CutNineBitmaps(const XuiSharedGpBitmap& bitmap, int left, int top,
-                                                         int right, int bottom);
+    static std::vector<XuiSharedGpBitmap> CutNineBitmaps(const XuiSharedGpBitmap& bitmap, int left, int top, int right,
+                                                         int bottom);
     // Draws the part stretched into destination; nothing for an empty part.
     static void DrawImagePart(GpGraphics* graphics, const RECT& destination, const XuiSharedImagePart& part);
     // Draws a whole bitmap, or the source rectangle of it, stretched into destination; nothing without bitmap.

@@ -12,5 +12,5 @@ struct XuiWidgetCommand {
     ryn::RynString command;  // "Click", "PushDown", ...
     ryn::RynString source;   // the source widget's name
     XuiWidget* widget = nullptr;
-    intptr_t data = 0;       // 0, or for "ItemSelected" the address of the selected item's id (an int32)
+    intptr_t data = 0;  // 0, or for "ItemSelected" the address of the selected item's id (an int32)
 };

@@ -109,9 +109,8 @@ int wmain() {
         });
         XuiTextStyle style;
         const XuiInnerSharedFontStyle font = XuiInnerSharedManager::GetFontStyle(style);
-        Report("MeasureStyledText", 1000, [&] {
-            XuiInnerSharedManager::MeasureStyledText(L"安装完成后立即启动 Quorvia", font);
-        });
+        Report("MeasureStyledText", 1000,
+               [&] { XuiInnerSharedManager::MeasureStyledText(L"安装完成后立即启动 Quorvia", font); });
         dialog->DestroyXuiDialog(0);
     }
     XuiShutdown();

@@ -72,10 +72,11 @@ TEST(CrashReporter, FaultInAnotherModuleNamesItAndGroupsFramesByModule) {
     EXPECT_NE(t.find("\r\nModule:  " + module), std::string::npos) << t;
     // First group: the plug-in module with the faulting offset; then one header for the program and a distance
     // line with argument words for each of its frames (Inner, Outer, wmain, ...).
-    const std::regex stack("Call Stack:\r\n[0-9A-F]{8}  .*crashmod\\.dll\r\n  \\+[0-9A-F]{8}  Exception Offset"
-                           "\r\n[0-9A-F]{8}  .*crasher\\.exe"
-                           "\r\n  \\+[0-9A-F]{8}  \\([0-9A-F]+(, [0-9A-F]+){4}\\)"
-                           "\r\n  \\+[0-9A-F]{8}  \\([0-9A-F]+(, [0-9A-F]+){4}\\)");
+    const std::regex stack(
+        "Call Stack:\r\n[0-9A-F]{8}  .*crashmod\\.dll\r\n  \\+[0-9A-F]{8}  Exception Offset"
+        "\r\n[0-9A-F]{8}  .*crasher\\.exe"
+        "\r\n  \\+[0-9A-F]{8}  \\([0-9A-F]+(, [0-9A-F]+){4}\\)"
+        "\r\n  \\+[0-9A-F]{8}  \\([0-9A-F]+(, [0-9A-F]+){4}\\)");
     EXPECT_TRUE(std::regex_search(t, stack)) << t;
 }
 

@@ -49,12 +49,11 @@ TEST(Logger, FileIsNamedByThePatternAndHoldsExactRecords) {
 
     const std::string text = ReadBytes(folder / files[0]);
     ASSERT_EQ(text.substr(0, 3), kBom);
-    const std::string expected =
-        RecordPattern("Warn", " \\[ wWinMain @ 40 \\]", "Mutex已存在，放弃执行。Error：183") +
-        RecordPattern("Info", "", "no location") +
-        RecordPattern("Error", " \\[ SetupRunnable::OnRunning \\]", "code 80070005") +
-        RecordPattern("", " \\[ f @ 1 \\]", "level four") +
-        RecordPattern("Info", " \\[ Macro @ " + std::to_string(line) + " \\]", "m");
+    const std::string expected = RecordPattern("Warn", " \\[ wWinMain @ 40 \\]", "Mutex已存在，放弃执行。Error：183") +
+                                 RecordPattern("Info", "", "no location") +
+                                 RecordPattern("Error", " \\[ SetupRunnable::OnRunning \\]", "code 80070005") +
+                                 RecordPattern("", " \\[ f @ 1 \\]", "level four") +
+                                 RecordPattern("Info", " \\[ Macro @ " + std::to_string(line) + " \\]", "m");
     EXPECT_TRUE(std::regex_match(text.substr(3), std::regex(expected))) << text;
 }
 
@@ -88,8 +87,8 @@ TEST(Logger, FlushWithoutAFileStillSignals) {
     ASSERT_NE(writer, 0u);
     HANDLE event = CreateEventW(nullptr, FALSE, FALSE, nullptr);
     HANDLE handedOver = nullptr;
-    ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), event, GetCurrentProcess(), &handedOver, 0, FALSE,
-                                DUPLICATE_SAME_ACCESS));
+    ASSERT_TRUE(
+        DuplicateHandle(GetCurrentProcess(), event, GetCurrentProcess(), &handedOver, 0, FALSE, DUPLICATE_SAME_ACCESS));
     ASSERT_TRUE(PostThreadMessageW(writer, WM_USER + 1, 0, reinterpret_cast<LPARAM>(handedOver)));
     EXPECT_EQ(WaitForSingleObject(event, 10000), WAIT_OBJECT_0);
     CloseHandle(event);
@@ -106,8 +105,8 @@ std::string DebuggerOutputOf(const std::wstring& arguments) {
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
-    if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, DEBUG_ONLY_THIS_PROCESS, nullptr, nullptr,
-                        &startup, &process)) {
+    if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, DEBUG_ONLY_THIS_PROCESS, nullptr, nullptr, &startup,
+                        &process)) {
         ADD_FAILURE() << "CreateProcess failed: " << GetLastError();
         return std::string();
     }
@@ -143,8 +142,8 @@ std::string DebuggerOutputOf(const std::wstring& arguments) {
                 break;
             }
             case EXCEPTION_DEBUG_EVENT:
-                if (!event.u.Exception.dwFirstChance || event.u.Exception.ExceptionRecord.ExceptionCode !=
-                                                            EXCEPTION_BREAKPOINT) {
+                if (!event.u.Exception.dwFirstChance ||
+                    event.u.Exception.ExceptionRecord.ExceptionCode != EXCEPTION_BREAKPOINT) {
                     status = DBG_EXCEPTION_NOT_HANDLED;
                 }
                 break;
@@ -176,9 +175,9 @@ TEST(Logger, MissingFolderGivesTheDebuggerTextAndNoFile) {
     TempFolder folder;
     const std::wstring missing = folder / L"gone";
     const std::string output = DebuggerOutputOf(L"nofolder \"" + missing + L"\"");
-    const std::regex text("\\[LOG\\] can't create log file: " +
-                          std::regex_replace(Narrow(missing), std::regex("\\\\"), "\\\\") +
-                          "\\\\CHD-\\d{8}-\\d{6}-\\d+-0\\.txt, err code \\( 3 \\)\r\n");
+    const std::regex text(
+        "\\[LOG\\] can't create log file: " + std::regex_replace(Narrow(missing), std::regex("\\\\"), "\\\\") +
+        "\\\\CHD-\\d{8}-\\d{6}-\\d+-0\\.txt, err code \\( 3 \\)\r\n");
     EXPECT_TRUE(std::regex_match(output, text)) << output;
     EXPECT_FALSE(qvtest::IsFolder(missing));
     EXPECT_TRUE(ListNames(folder.Path()).empty());

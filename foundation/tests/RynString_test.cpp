@@ -67,11 +67,7 @@ TEST(RynString, SplitKeepsOnlyNonEmptyPieces) {
         const wchar_t* text;
         std::vector<std::wstring> pieces;
     } cases[] = {
-        {L",a,,b,", {L"a", L"b"}},
-        {L"", {}},
-        {L",", {}},
-        {L"one", {L"one"}},
-        {L"10,20, 30", {L"10", L"20", L" 30"}},
+        {L",a,,b,", {L"a", L"b"}}, {L"", {}}, {L",", {}}, {L"one", {L"one"}}, {L"10,20, 30", {L"10", L"20", L" 30"}},
     };
     for (const Case& c : cases) {
         RynArray<RynString> pieces = RynString(c.text).Split();
@@ -98,8 +94,8 @@ TEST(RynString, ToIntAndToUInt) {
         bool ok;
         int value;
     } cases[] = {
-        {L" 42 ", true, 42}, {L"abc", false, -99}, {L"7x", true, 7}, {L"", false, -99}, {L"-15", true, -15},
-        {L"   ", false, -99},
+        {L" 42 ", true, 42}, {L"abc", false, -99}, {L"7x", true, 7},
+        {L"", false, -99},   {L"-15", true, -15},  {L"   ", false, -99},
     };
     for (const Case& c : cases) {
         int value = -99;

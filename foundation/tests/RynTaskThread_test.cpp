@@ -56,9 +56,9 @@ TEST_F(TaskThreads, RunnablesRunInPostingOrderOnTheirThread) {
     for (int key : {kRynIOThread, kRynUIThread}) {
         for (int i = 0; i < 5; ++i) {
             ryn::PostRunnable(key, Runnable([&, i] {
-                std::lock_guard<std::mutex> hold(lock);
-                seen.emplace_back(ryn::CurrentThreadKey(), i);
-            }));
+                                  std::lock_guard<std::mutex> hold(lock);
+                                  seen.emplace_back(ryn::CurrentThreadKey(), i);
+                              }));
         }
     }
     ASSERT_TRUE(PumpUntil([&] {
@@ -90,12 +90,12 @@ TEST_F(TaskThreads, StopDiscardsWhatFollowsInTheSameDrain) {
     std::atomic<DWORD> ioThread{0};
     std::atomic<bool> queued{false};
     ryn::PostRunnable(kRynIOThread, Runnable([&] {
-        ioThread = GetCurrentThreadId();
-        const auto& data = ryn::CurrentScheduler()->data;
-        data->Push(ryn::RynCommand{ryn::RynCommand::kStop, nullptr});
-        data->Push(ryn::RynCommand{ryn::RynCommand::kRunnable, new Probe(&runs, &deletions)});
-        queued = true;
-    }));
+                          ioThread = GetCurrentThreadId();
+                          const auto& data = ryn::CurrentScheduler()->data;
+                          data->Push(ryn::RynCommand{ryn::RynCommand::kStop, nullptr});
+                          data->Push(ryn::RynCommand{ryn::RynCommand::kRunnable, new Probe(&runs, &deletions)});
+                          queued = true;
+                      }));
     ASSERT_TRUE(PumpUntil([&] { return queued.load(); }));
     HANDLE thread = OpenThread(SYNCHRONIZE, FALSE, ioThread);
     ASSERT_NE(thread, nullptr);
@@ -111,20 +111,20 @@ TEST_F(TaskThreads, JobHopsToThreadOneWhileThreadTwoStaysFreeAndItsFiberIsReused
     std::atomic<void*> firstFiber{nullptr}, secondFiber{nullptr};
     std::atomic<bool> ioRanMeanwhile{false}, done{false};
     ryn::PostTask(kRynIOThread, new FunctionJob([&](ryn::RynTask& task) {
-        before = GetCurrentThreadId();
-        firstFiber = GetCurrentFiber();
-        {
-            ryn::RynTaskSwitchScope onUI(task, kRynUIThread);
-            during = GetCurrentThreadId();
-            // Thread 2 must be free to run this while the job sits on thread 1.
-            HANDLE ran = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-            ryn::PostRunnable(kRynIOThread, Runnable([ran] { SetEvent(ran); }));
-            ioRanMeanwhile = WaitForSingleObject(ran, 10000) == WAIT_OBJECT_0;
-            CloseHandle(ran);
-        }
-        after = GetCurrentThreadId();
-        done = true;
-    }));
+                      before = GetCurrentThreadId();
+                      firstFiber = GetCurrentFiber();
+                      {
+                          ryn::RynTaskSwitchScope onUI(task, kRynUIThread);
+                          during = GetCurrentThreadId();
+                          // Thread 2 must be free to run this while the job sits on thread 1.
+                          HANDLE ran = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+                          ryn::PostRunnable(kRynIOThread, Runnable([ran] { SetEvent(ran); }));
+                          ioRanMeanwhile = WaitForSingleObject(ran, 10000) == WAIT_OBJECT_0;
+                          CloseHandle(ran);
+                      }
+                      after = GetCurrentThreadId();
+                      done = true;
+                  }));
     ASSERT_TRUE(PumpUntil([&] { return done.load(); }));
     EXPECT_NE(before, mainThread);
     EXPECT_EQ(during, mainThread);
@@ -133,9 +133,9 @@ TEST_F(TaskThreads, JobHopsToThreadOneWhileThreadTwoStaysFreeAndItsFiberIsReused
 
     std::atomic<bool> secondDone{false};
     ryn::PostTask(kRynIOThread, new FunctionJob([&](ryn::RynTask&) {
-        secondFiber = GetCurrentFiber();
-        secondDone = true;
-    }));
+                      secondFiber = GetCurrentFiber();
+                      secondDone = true;
+                  }));
     ASSERT_TRUE(PumpUntil([&] { return secondDone.load(); }));
     EXPECT_EQ(secondFiber.load(), firstFiber.load());
 }
@@ -145,15 +145,15 @@ TEST_F(TaskThreads, SecondJobStartsOnANewFiberWhileTheFirstIsAway) {
     std::atomic<void*> firstFiber{nullptr}, secondFiber{nullptr};
     std::atomic<bool> sawSecond{false}, done{false};
     ryn::PostTask(kRynIOThread, new FunctionJob([&](ryn::RynTask& task) {
-        firstFiber = GetCurrentFiber();
-        ryn::RynTaskSwitchScope onUI(task, kRynUIThread);
-        ryn::PostTask(kRynIOThread, new FunctionJob([&](ryn::RynTask&) {
-            secondFiber = GetCurrentFiber();
-            SetEvent(secondStarted);
-        }));
-        sawSecond = WaitForSingleObject(secondStarted, 10000) == WAIT_OBJECT_0;
-        done = true;
-    }));
+                      firstFiber = GetCurrentFiber();
+                      ryn::RynTaskSwitchScope onUI(task, kRynUIThread);
+                      ryn::PostTask(kRynIOThread, new FunctionJob([&](ryn::RynTask&) {
+                                        secondFiber = GetCurrentFiber();
+                                        SetEvent(secondStarted);
+                                    }));
+                      sawSecond = WaitForSingleObject(secondStarted, 10000) == WAIT_OBJECT_0;
+                      done = true;
+                  }));
     ASSERT_TRUE(PumpUntil([&] { return done.load(); }));
     EXPECT_TRUE(sawSecond);
     EXPECT_NE(secondFiber.load(), nullptr);
@@ -193,10 +193,10 @@ TEST_F(TaskThreads, IdleThreadTwoRunsATimerPassAboutEveryHundredMilliseconds) {
     std::atomic<int> passes{0};
     std::atomic<bool> started{false};
     ryn::PostRunnable(kRynIOThread, Runnable([&] {
-        // Interval 0: due at every pass whose tick count moved on.
-        ryn::StartThreadTimer(Runnable([&] { ++passes; }), 0);
-        started = true;
-    }));
+                          // Interval 0: due at every pass whose tick count moved on.
+                          ryn::StartThreadTimer(Runnable([&] { ++passes; }), 0);
+                          started = true;
+                      }));
     ASSERT_TRUE(PumpUntil([&] { return started.load(); }));
     Sleep(1000);
     const int seen = passes;

@@ -139,9 +139,15 @@ STDMETHODIMP CArchiveExtractCallback::GetStream(UInt32 index, ISequentialOutStre
         HRESULT hr = mArchive->GetProperty(index, kpidSize, &size.value);
         if (FAILED(hr)) return hr;
         switch (size.value.vt) {
-            case VT_UI8: mCurrentSize = size.value.uhVal.QuadPart; break;
-            case VT_UI4: mCurrentSize = size.value.ulVal; break;
-            default: mCurrentSize = 0; break;
+            case VT_UI8:
+                mCurrentSize = size.value.uhVal.QuadPart;
+                break;
+            case VT_UI4:
+                mCurrentSize = size.value.ulVal;
+                break;
+            default:
+                mCurrentSize = 0;
+                break;
         }
     }
 

@@ -20,9 +20,11 @@ struct ComReleaser {
         if (p != nullptr) p->Release();
     }
 };
-template <class T> using ComPtr = std::unique_ptr<T, ComReleaser<T>>;
+template <class T>
+using ComPtr = std::unique_ptr<T, ComReleaser<T>>;
 
-template <class T> ComPtr<T> Adopt(T* fresh) {
+template <class T>
+ComPtr<T> Adopt(T* fresh) {
     fresh->AddRef();
     return ComPtr<T>(fresh);
 }
@@ -83,8 +85,8 @@ WriteOutResult WriteOutLocked(const ryn::RynString& path, const ResourceBytes& b
     CloseHandle(file);
 
     // From here on nobody may write or delete the file; what it holds now is what will be loaded or unpacked.
-    lock.mHandle =
-        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    lock.mHandle = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (lock.mHandle == INVALID_HANDLE_VALUE) {
         *error = LastErrorResult();
         return WriteOutResult::kChanged;

@@ -35,15 +35,14 @@ enum class WriteOutResult { kOk, kCreateFailed, kWriteFailed, kChanged };
 
 // Writes bytes to path (replacing it), then reopens it denying write and delete sharing and checks that it holds
 // exactly those bytes; on kOk, lock keeps it that way until released. error receives the failing call's HRESULT.
-WriteOutResult WriteOutLocked(const ryn::RynString& path, const ResourceBytes& bytes, LockedFile& lock,
-                              HRESULT* error);
+WriteOutResult WriteOutLocked(const ryn::RynString& path, const ResourceBytes& bytes, LockedFile& lock, HRESULT* error);
 
 struct ExtractOutcome {
     enum Stage { kDone, kNoArchiveObject, kStreamNotOpened, kArchiveNotOpened, kExtractFailed };
     Stage stage = kDone;
-    HRESULT result = S_OK;        // the failing call's result (kExtractFailed, kNoArchiveObject)
-    uint64_t errorCount = 0;       // items whose data check failed
-    bool libraryExists = false;   // whether the plug-in file was still there when extraction began
+    HRESULT result = S_OK;              // the failing call's result (kExtractFailed, kNoArchiveObject)
+    uint64_t errorCount = 0;            // items whose data check failed
+    bool libraryExists = false;         // whether the plug-in file was still there when extraction began
     std::vector<ryn::RynString> paths;  // items handed out for extraction, in order
 };
 

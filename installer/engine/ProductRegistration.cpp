@@ -31,8 +31,7 @@ ryn::RynString BuildTimeOf(const ryn::RynString& program) {
     if (!GetFileAttributesExW(program.c_str(), GetFileExInfoStandard, &data)) return ryn::RynString();
     SYSTEMTIME utc = {};
     SYSTEMTIME local = {};
-    if (!FileTimeToSystemTime(&data.ftLastWriteTime, &utc) ||
-        !SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local)) {
+    if (!FileTimeToSystemTime(&data.ftLastWriteTime, &utc) || !SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local)) {
         return ryn::RynString();
     }
     return ryn::FormatString(L"%4d%02d%02d", local.wYear, local.wMonth, local.wDay);
@@ -49,8 +48,8 @@ struct ComReleaser {
 bool MakeShortcut(const ryn::RynString& file, const ryn::RynString& target, const ryn::RynString& folder,
                   const wchar_t* description, const wchar_t* failureFormat) {
     IShellLinkW* raw = nullptr;
-    const HRESULT hr =
-        CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, reinterpret_cast<void**>(&raw));
+    const HRESULT hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                        reinterpret_cast<void**>(&raw));
     if (FAILED(hr) || raw == nullptr) {
         RYN_LOG(3, kLogFunction).AppendFormat(failureFormat, hr);
         return false;

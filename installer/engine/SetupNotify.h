@@ -7,10 +7,10 @@
 struct SetupNotify {
     enum Type { kProgress = 0, kFinished = 1, kError = 2 };
     int type = kProgress;
-    ryn::RynString text;      // progress text (0) or error message (2)
-    int progress = 0;         // 0..100 (0)
+    ryn::RynString text;  // progress text (0) or error message (2)
+    int progress = 0;     // 0..100 (0)
     bool hasProgress = false;
-    ryn::RynString path;      // 1: the program "Finish" starts; may be empty
+    ryn::RynString path;  // 1: the program "Finish" starts; may be empty
 };
 
 // Where records go: the setup dialog's OnSetupNotify in the program, a recorder in tests. Called on the UI thread.

@@ -23,19 +23,21 @@ const char kClearFolder[] = "SetupRunnable::ClearInstallFolder";
 const wchar_t kGenericMessage[] =
     L"安装程序出现未知错误，请尝试重新下载安装包或联系我们\r\n（24小时免费客服热线：400-000-0000）";
 const wchar_t kServiceMessage[] =
-    L"停止当前版本的服务程序时出现异常，暂时无法安装新版本，建议重启计算机或联系我们\r\n（24小时免费客服热线：400-000-0000）";
+    L"停止当前版本的服务程序时出现异常，暂时无法安装新版本，建议重启计算机或联系我们\r\n（24小时免费客服热线：400-000-"
+    L"0000）";
 const wchar_t kFolderNotEmptyMessage[] = L"所选的安装目录下已存在其它文件，无法安装Oplanda，请重新选择安装目录！";
 const wchar_t kNoProgramFilesMessage[] =
     L"生成安装路径失败，无法安装新版本，请重启计算机或联系我们\r\n（24小时免费客服热线：400-000-0000）";
 const wchar_t kDiskFullMessage[] = L"系统盘空间已满，安装无法继续\r\n（24小时免费客服热线：400-000-0000）";
-const wchar_t kNoPermissionMessage[] = L"无法释放文件到安装目录，您可能权限不足\r\n（24小时免费客服热线：400-000-0000）";
+const wchar_t kNoPermissionMessage[] =
+    L"无法释放文件到安装目录，您可能权限不足\r\n（24小时免费客服热线：400-000-0000）";
 
 const wchar_t kServiceName[] = L"Quorvia Platform Service";
 const wchar_t* const kProcesses[] = {L"QuorviaNotification.exe", L"Quorvia.exe", L"Quorvia.dll",
                                      L"QuorPlatformService.exe"};
-const wchar_t* const kRuntimeFiles[] = {L"QvUninstaller.exe", L"Quorvia.exe",   L"d3dcompiler_47.dll",
-                                        L"ffmpegsumo.dll",    L"icudtl.dat",    L"libEGL.dll",
-                                        L"libGLESv2.dll",     L"nw.pak",        L"pdf.dll"};
+const wchar_t* const kRuntimeFiles[] = {L"QvUninstaller.exe", L"Quorvia.exe", L"d3dcompiler_47.dll",
+                                        L"ffmpegsumo.dll",    L"icudtl.dat",  L"libEGL.dll",
+                                        L"libGLESv2.dll",     L"nw.pak",      L"pdf.dll"};
 
 struct ServiceHandle {
     SC_HANDLE handle = nullptr;
@@ -150,8 +152,8 @@ bool SetupRunnable::LoadArchiveModule() {
     LockedFile lock;
     HRESULT error = S_OK;
     if (WriteOutLocked(path, plugin, lock, &error) != WriteOutResult::kOk) {
-        RYN_LOG(3, kRunning).AppendFormat(L"“7zxr.mt.dll”文件释放失败，安装过程中止！HRESULT: %X\r\n路径：%s", error,
-                                          path.c_str());
+        RYN_LOG(3, kRunning)
+            .AppendFormat(L"“7zxr.mt.dll”文件释放失败，安装过程中止！HRESULT: %X\r\n路径：%s", error, path.c_str());
         return false;
     }
     mArchiveModulePath = path;
@@ -180,14 +182,16 @@ bool SetupRunnable::CopyAndExtractPayload() {
         case WriteOutResult::kOk:
             break;
         case WriteOutResult::kCreateFailed:
-            RYN_LOG(3, kRunning).AppendFormat(L"RunImage.7z文件创建失败，安装过程中止！HRESULT: %X\r\n路径：%s", error,
-                                              archivePath.c_str());
+            RYN_LOG(3, kRunning)
+                .AppendFormat(L"RunImage.7z文件创建失败，安装过程中止！HRESULT: %X\r\n路径：%s", error,
+                              archivePath.c_str());
             Fail(kGenericMessage);
             return false;
         case WriteOutResult::kWriteFailed:
         case WriteOutResult::kChanged:
-            RYN_LOG(3, kRunning).AppendFormat(L"RunImage.7z文件写入失败，安装过程中止！HRESULT: %X\r\n路径：%s", error,
-                                              archivePath.c_str());
+            RYN_LOG(3, kRunning)
+                .AppendFormat(L"RunImage.7z文件写入失败，安装过程中止！HRESULT: %X\r\n路径：%s", error,
+                              archivePath.c_str());
             Fail(kGenericMessage);
             return false;
     }
@@ -200,30 +204,33 @@ bool SetupRunnable::CopyAndExtractPayload() {
         case ExtractOutcome::kDone:
             break;
         case ExtractOutcome::kNoArchiveObject:
-            RYN_LOG(3, kRunning).AppendFormat(L"7zxr.mt.dll无法创建解压对象，安装过程中止！HRESULT: %X",
-                                              outcome.result);
+            RYN_LOG(3, kRunning)
+                .AppendFormat(L"7zxr.mt.dll无法创建解压对象，安装过程中止！HRESULT: %X", outcome.result);
             Fail(kGenericMessage);
             return false;
         case ExtractOutcome::kStreamNotOpened:
-            RYN_LOG(3, kRunning).AppendFormat(L"RunImage.7z文件载入失败，安装过程中止！\r\n路径：%s", archivePath.c_str());
+            RYN_LOG(3, kRunning)
+                .AppendFormat(L"RunImage.7z文件载入失败，安装过程中止！\r\n路径：%s", archivePath.c_str());
             Fail(kGenericMessage);
             return false;
         case ExtractOutcome::kArchiveNotOpened:
-            RYN_LOG(3, kRunning).AppendFormat(L"准备解压缩时打开RunImage.7z文件失败，安装过程中止！\r\n路径：%s",
-                                              archivePath.c_str());
+            RYN_LOG(3, kRunning)
+                .AppendFormat(L"准备解压缩时打开RunImage.7z文件失败，安装过程中止！\r\n路径：%s", archivePath.c_str());
             Fail(kGenericMessage);
             return false;
         case ExtractOutcome::kExtractFailed:
-            RYN_LOG(3, kRunning).AppendFormat(
-                L"RunImage.7z解压失败，安装过程中止！HRESULT: %X\r\n路径：%s\r\n安装目录：%s\r\nLibExists: %d",
-                outcome.result, archivePath.c_str(), mInstallFolder.c_str(), outcome.libraryExists ? 1 : 0);
+            RYN_LOG(3, kRunning)
+                .AppendFormat(
+                    L"RunImage.7z解压失败，安装过程中止！HRESULT: %X\r\n路径：%s\r\n安装目录：%s\r\nLibExists: %d",
+                    outcome.result, archivePath.c_str(), mInstallFolder.c_str(), outcome.libraryExists ? 1 : 0);
             Fail(outcome.result == HRESULT_FROM_WIN32(ERROR_DISK_FULL) ? kDiskFullMessage : kNoPermissionMessage);
             return false;
     }
     if (outcome.errorCount != 0) {
         // Items that failed their data check are damaged on disk: this is no successful installation.
-        RYN_LOG(3, kRunning).AppendFormat(L"RunImage.7z解压时有%I64u个文件校验失败，安装过程中止！\r\n路径：%s",
-                                          outcome.errorCount, archivePath.c_str());
+        RYN_LOG(3, kRunning)
+            .AppendFormat(L"RunImage.7z解压时有%I64u个文件校验失败，安装过程中止！\r\n路径：%s", outcome.errorCount,
+                          archivePath.c_str());
         Fail(kGenericMessage);
         return false;
     }

@@ -53,7 +53,8 @@ ryn::RynString WithBackslash(const ryn::RynString& path) {
 wchar_t gBrowseInitial[MAX_PATH];
 
 int CALLBACK BrowseCallback(HWND window, UINT message, LPARAM, LPARAM) {
-    if (message == BFFM_INITIALIZED) SendMessageW(window, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(gBrowseInitial));
+    if (message == BFFM_INITIALIZED)
+        SendMessageW(window, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(gBrowseInitial));
     return 0;
 }
 
@@ -72,7 +73,8 @@ struct ComReleaser {
         if (p != nullptr) p->Release();
     }
 };
-template <class T> using ComPtr = std::unique_ptr<T, ComReleaser<T>>;
+template <class T>
+using ComPtr = std::unique_ptr<T, ComReleaser<T>>;
 
 bool PickWithFileDialog(HWND owner, const ryn::RynString& initial, ryn::RynString& answer) {
     using CreateItemFn = HRESULT(WINAPI*)(PCWSTR, IBindCtx*, REFIID, void**);
@@ -131,8 +133,8 @@ bool KillProcessByName(const wchar_t* name) {
     return true;
 }
 
-void ListFolderContent(const ryn::RynString& root, const ryn::RynString& relative,
-                       std::vector<ryn::RynString>& folders, std::vector<ryn::RynString>& files) {
+void ListFolderContent(const ryn::RynString& root, const ryn::RynString& relative, std::vector<ryn::RynString>& folders,
+                       std::vector<ryn::RynString>& files) {
     std::vector<ryn::RynString> below;
     ForEachEntry(root, relative, [&](const ryn::RynString& path, const WIN32_FIND_DATAW& data) {
         if (IsFolderEntry(data)) {

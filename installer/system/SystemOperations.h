@@ -18,8 +18,8 @@ ryn::RynString CombinePath(const ryn::RynString& folder, const wchar_t* part);
 // Ends every process whose executable name matches (any letter case); false only when the list cannot be read.
 bool KillProcessByName(const wchar_t* name);
 // Depth first below root\relative: folder and file paths relative to root ("." and ".." left out).
-void ListFolderContent(const ryn::RynString& root, const ryn::RynString& relative,
-                       std::vector<ryn::RynString>& folders, std::vector<ryn::RynString>& files);
+void ListFolderContent(const ryn::RynString& root, const ryn::RynString& relative, std::vector<ryn::RynString>& folders,
+                       std::vector<ryn::RynString>& files);
 // Relative path of the first file anywhere below folder\relative, or empty when the tree holds no file.
 ryn::RynString FindFirstFileBelow(const ryn::RynString& folder, const ryn::RynString& relative);
 // Total size of the files below folder in KiB (sub-folders starting with "." are not entered).

@@ -45,7 +45,8 @@ void EngineTest::ClearMachine() {
         RegDeleteValueW(run, L"Quorvia");
         RegCloseKey(run);
     }
-    for (const wchar_t* name : {L"Oplanda桌面版", L"Orvessa桌面版"}) qvtest::RemoveTree(ProgramsFolder() + L"\\" + name);
+    for (const wchar_t* name : {L"Oplanda桌面版", L"Orvessa桌面版"})
+        qvtest::RemoveTree(ProgramsFolder() + L"\\" + name);
     for (const wchar_t* name : {L"Oplanda.lnk", L"Orvessa.lnk", L"Orvessa桌面版.lnk", L"Oplanda桌面版.lnk"}) {
         DeleteFileW((DesktopFolder() + L"\\" + name).c_str());
     }
@@ -76,9 +77,8 @@ std::vector<SetupNotify> EngineTest::Install(HMODULE payload, const std::wstring
     job->mInstallFolder = folder.c_str();
     job->mBootLaunchApp = bootLaunch ? 1 : 0;
     ryn::PostTask(ryn::kRynIOThread, job);
-    const bool ended = PumpUntil([] {
-        return !gSetupRecords.empty() && gSetupRecords.back().type != SetupNotify::kProgress;
-    });
+    const bool ended =
+        PumpUntil([] { return !gSetupRecords.empty() && gSetupRecords.back().type != SetupNotify::kProgress; });
     EXPECT_TRUE(ended) << "the job sent no final record";
     // Anything sent after the final record would show up here.
     PumpUntil([] { return false; }, 300);

@@ -16,12 +16,14 @@ using qvtest::ReadBytes;
 
 namespace {
 
-const wchar_t kGeneric[] = L"安装程序出现未知错误，请尝试重新下载安装包或联系我们\r\n（24小时免费客服热线：400-000-0000）";
+const wchar_t kGeneric[] =
+    L"安装程序出现未知错误，请尝试重新下载安装包或联系我们\r\n（24小时免费客服热线：400-000-0000）";
 const wchar_t kPermission[] = L"无法释放文件到安装目录，您可能权限不足\r\n（24小时免费客服热线：400-000-0000）";
 const wchar_t kNotEmpty[] = L"所选的安装目录下已存在其它文件，无法安装Oplanda，请重新选择安装目录！";
 const wchar_t kDiskFull[] = L"系统盘空间已满，安装无法继续\r\n（24小时免费客服热线：400-000-0000）";
 const wchar_t kService[] =
-    L"停止当前版本的服务程序时出现异常，暂时无法安装新版本，建议重启计算机或联系我们\r\n（24小时免费客服热线：400-000-0000）";
+    L"停止当前版本的服务程序时出现异常，暂时无法安装新版本，建议重启计算机或联系我们\r\n（24小时免费客服热线：400-000-"
+    L"0000）";
 
 std::wstring StageFolder() { return FixtureOut() + L"\\fixture-stage"; }
 
@@ -146,7 +148,8 @@ TEST_F(EngineTest, FreshInstallIntoTheDefaultFolderThenReinstallOverIt) {
         std::wstring file, target, description;
     } links[] = {
         {ProgramsFolder() + L"\\Oplanda桌面版\\Oplanda.lnk", registered + L"Quorvia.exe", L"Oplanda桌面版"},
-        {ProgramsFolder() + L"\\Oplanda桌面版\\Oplanda卸载.lnk", registered + L"QvUninstaller.exe", L"Oplanda桌面版卸载"},
+        {ProgramsFolder() + L"\\Oplanda桌面版\\Oplanda卸载.lnk", registered + L"QvUninstaller.exe",
+         L"Oplanda桌面版卸载"},
         {DesktopFolder() + L"\\Oplanda.lnk", registered + L"Quorvia.exe", L"Oplanda桌面版"},
     };
     for (const auto& link : links) {
@@ -252,9 +255,9 @@ TEST_F(EngineTest, PlugInOrArchiveThatCannotBeWrittenIsNeverUsed) {
 TEST_F(EngineTest, UninstallEntryThatCannotBeWrittenEndsWithTheGenericMessage) {
     // The key exists with an empty access list: nobody, administrators included, may open it for writing.
     HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kUninstallKeyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                              nullptr),
-              ERROR_SUCCESS);
+    ASSERT_EQ(
+        RegCreateKeyExW(HKEY_LOCAL_MACHINE, kUninstallKeyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+        ERROR_SUCCESS);
     SECURITY_DESCRIPTOR denyAll;
     InitializeSecurityDescriptor(&denyAll, SECURITY_DESCRIPTOR_REVISION);
     ACL empty;
@@ -309,15 +312,15 @@ void StartTestService(const wchar_t* mode) {
     SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
     ASSERT_NE(manager, nullptr);
     const std::wstring binary = L"\"" + qvtest::BuildPath(QV_TEST_SERVICE) + L"\" " + mode;
-    SC_HANDLE service = CreateServiceW(manager, L"Quorvia Platform Service", L"Quorvia Platform Service",
-                                       SERVICE_ALL_ACCESS, SERVICE_WIN32_OWN_PROCESS, SERVICE_DEMAND_START,
-                                       SERVICE_ERROR_IGNORE, binary.c_str(), nullptr, nullptr, nullptr, nullptr,
-                                       nullptr);
+    SC_HANDLE service =
+        CreateServiceW(manager, L"Quorvia Platform Service", L"Quorvia Platform Service", SERVICE_ALL_ACCESS,
+                       SERVICE_WIN32_OWN_PROCESS, SERVICE_DEMAND_START, SERVICE_ERROR_IGNORE, binary.c_str(), nullptr,
+                       nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(service, nullptr) << GetLastError();
     ASSERT_TRUE(StartServiceW(service, 0, nullptr)) << GetLastError();
     SERVICE_STATUS status = {};
-    EXPECT_TRUE(PumpUntil([&] { return QueryServiceStatus(service, &status) && status.dwCurrentState == SERVICE_RUNNING; },
-                          20000));
+    EXPECT_TRUE(PumpUntil(
+        [&] { return QueryServiceStatus(service, &status) && status.dwCurrentState == SERVICE_RUNNING; }, 20000));
     CloseServiceHandle(service);
     CloseServiceHandle(manager);
 }

@@ -14,8 +14,7 @@ const wchar_t kWindowClass[] = L"QuorviaSampleClient";
 
 SampleClientProbe::SampleClientProbe(std::wstring libFolder) : mLibFolder(std::move(libFolder)) {}
 
-SampleClientProbe::~SampleClientProbe()
-{
+SampleClientProbe::~SampleClientProbe() {
     // Whatever the test found, a runtime it started must not outlive it (it holds files in the test folder).
     const std::string record = Record();
     size_t begin = 0;
@@ -27,24 +26,16 @@ SampleClientProbe::~SampleClientProbe()
         query.visibleOnly = false;
         for (HWND window : windriver::FindTopWindows(query)) {
             qvtest::TestProcess process;
-            if (process.Attach(windriver::ProcessOf(window)))
-                process.Terminate();
+            if (process.Attach(windriver::ProcessOf(window))) process.Terminate();
         }
     }
 }
 
-bool SampleClientProbe::Started() const
-{
-    return qvtest::Exists(RecordPath());
-}
+bool SampleClientProbe::Started() const { return qvtest::Exists(RecordPath()); }
 
-std::string SampleClientProbe::Record() const
-{
-    return qvtest::ReadBytes(RecordPath());
-}
+std::string SampleClientProbe::Record() const { return qvtest::ReadBytes(RecordPath()); }
 
-bool SampleClientProbe::WaitForStart(DWORD timeoutMs) const
-{
+bool SampleClientProbe::WaitForStart(DWORD timeoutMs) const {
     return windriver::WaitUntil(
         [this] {
             const std::string record = Record();
@@ -53,19 +44,16 @@ bool SampleClientProbe::WaitForStart(DWORD timeoutMs) const
         timeoutMs);
 }
 
-bool SampleClientProbe::CloseWindowOf(const std::wstring& package, DWORD timeoutMs)
-{
+bool SampleClientProbe::CloseWindowOf(const std::wstring& package, DWORD timeoutMs) {
     windriver::WindowQuery query;
     query.title = package;
     query.className = kWindowClass;
     HWND window = windriver::WaitForTopWindow(query, timeoutMs);
-    if (!window)
-        return false;
+    if (!window) return false;
     qvtest::TestProcess process;
-    if (!process.Attach(windriver::ProcessOf(window)) || !windriver::CloseWindow(window))
-        return false;
+    if (!process.Attach(windriver::ProcessOf(window)) || !windriver::CloseWindow(window)) return false;
     DWORD exitCode = 0;
     return process.WaitForExit(timeoutMs, &exitCode);
 }
 
-} // namespace sampleclient
+}  // namespace sampleclient

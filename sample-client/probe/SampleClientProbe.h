@@ -34,4 +34,4 @@ private:
     std::wstring mLibFolder;
 };
 
-} // namespace sampleclient
+}  // namespace sampleclient

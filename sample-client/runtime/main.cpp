@@ -13,8 +13,7 @@ namespace {
 
 const wchar_t kWindowClass[] = L"QuorviaSampleClient";
 
-void Complain(const wchar_t* what)
-{
+void Complain(const wchar_t* what) {
     std::wstring line = L"sample client: ";
     line += what;
     line += L" failed\n";
@@ -25,10 +24,8 @@ void Complain(const wchar_t* what)
 class Handle {
 public:
     explicit Handle(HANDLE handle) : mHandle(handle) {}
-    ~Handle()
-    {
-        if (mHandle != INVALID_HANDLE_VALUE && mHandle && !CloseHandle(mHandle))
-            Complain(L"CloseHandle");
+    ~Handle() {
+        if (mHandle != INVALID_HANDLE_VALUE && mHandle && !CloseHandle(mHandle)) Complain(L"CloseHandle");
     }
     Handle(const Handle&) = delete;
     Handle& operator=(const Handle&) = delete;
@@ -41,17 +38,14 @@ private:
 // The argument list from CommandLineToArgvW, freed with LocalFree.
 class Arguments {
 public:
-    Arguments() : mArgs(CommandLineToArgvW(GetCommandLineW(), &mCount))
-    {
+    Arguments() : mArgs(CommandLineToArgvW(GetCommandLineW(), &mCount)) {
         if (!mArgs) {
             Complain(L"CommandLineToArgvW");
             mCount = 0;
         }
     }
-    ~Arguments()
-    {
-        if (mArgs && LocalFree(mArgs))
-            Complain(L"LocalFree");
+    ~Arguments() {
+        if (mArgs && LocalFree(mArgs)) Complain(L"LocalFree");
     }
     Arguments(const Arguments&) = delete;
     Arguments& operator=(const Arguments&) = delete;
@@ -64,8 +58,7 @@ private:
     wchar_t** mArgs;
 };
 
-std::wstring OwnFolder()
-{
+std::wstring OwnFolder() {
     std::wstring path(32768, L'\0');
     const DWORD length = GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size()));
     if (length == 0 || length >= path.size()) {
@@ -76,12 +69,10 @@ std::wstring OwnFolder()
     return path.substr(0, path.find_last_of(L'\\'));
 }
 
-std::string ToUtf8(const std::wstring& text)
-{
-    if (text.empty())
-        return std::string();
-    const int bytes = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                          nullptr, nullptr);
+std::string ToUtf8(const std::wstring& text) {
+    if (text.empty()) return std::string();
+    const int bytes =
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
     if (bytes <= 0) {
         Complain(L"WideCharToMultiByte");
         return std::string();
@@ -96,11 +87,9 @@ std::string ToUtf8(const std::wstring& text)
 }
 
 // Appends one line to started.txt. The \\?\ form keeps deep install folders (near the path limit) working.
-void RecordStart(const std::wstring& package)
-{
+void RecordStart(const std::wstring& package) {
     const std::wstring folder = OwnFolder();
-    if (folder.empty())
-        return;
+    if (folder.empty()) return;
     const std::wstring record = L"\\\\?\\" + folder + L"\\started.txt";
     Handle file(CreateFileW(record.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -110,13 +99,12 @@ void RecordStart(const std::wstring& package)
     }
     const std::string line = ToUtf8(package) + "\n";
     DWORD written = 0;
-    if (!WriteFile(file.Get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr)
-        || written != line.size())
+    if (!WriteFile(file.Get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr) ||
+        written != line.size())
         Complain(L"WriteFile started.txt");
 }
 
-LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
+LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_DESTROY) {
         PostQuitMessage(0);
         return 0;
@@ -124,10 +112,9 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-} // namespace
+}  // namespace
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand)
-{
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     Arguments args;
     const std::wstring package = args.Count() >= 2 ? args[1] : L"";
     RecordStart(package);
@@ -135,7 +122,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand)
     WNDCLASSW windowClass = {};
     windowClass.lpfnWndProc = WindowProc;
     windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)); // IDC_ARROW
+    windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     windowClass.lpszClassName = kWindowClass;
     if (!RegisterClassW(&windowClass)) {
@@ -150,8 +137,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand)
         return 1;
     }
     ShowWindow(window, showCommand);
-    if (!UpdateWindow(window))
-        Complain(L"UpdateWindow");
+    if (!UpdateWindow(window)) Complain(L"UpdateWindow");
 
     MSG message;
     BOOL got;

@@ -2,27 +2,22 @@
 
 namespace qvtest {
 
-TestProcess::~TestProcess()
-{
+TestProcess::~TestProcess() {
     Terminate();
     Release();
 }
 
-void TestProcess::Release()
-{
-    if (mProcess)
-        CloseHandle(mProcess);
+void TestProcess::Release() {
+    if (mProcess) CloseHandle(mProcess);
     mProcess = nullptr;
     mId = 0;
 }
 
-bool TestProcess::Start(const std::wstring& program, const std::wstring& arguments, const std::wstring& folder)
-{
+bool TestProcess::Start(const std::wstring& program, const std::wstring& arguments, const std::wstring& folder) {
     Terminate();
     Release();
     std::wstring commandLine = L"\"" + program + L"\"";
-    if (!arguments.empty())
-        commandLine += L" " + arguments;
+    if (!arguments.empty()) commandLine += L" " + arguments;
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started = {};
@@ -35,35 +30,27 @@ bool TestProcess::Start(const std::wstring& program, const std::wstring& argumen
     return true;
 }
 
-bool TestProcess::Attach(DWORD processId)
-{
+bool TestProcess::Attach(DWORD processId) {
     Terminate();
     Release();
     mProcess = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_INFORMATION, FALSE, processId);
-    if (!mProcess)
-        return false;
+    if (!mProcess) return false;
     mId = processId;
     return true;
 }
 
-bool TestProcess::Running() const
-{
-    return mProcess && WaitForSingleObject(mProcess, 0) == WAIT_TIMEOUT;
-}
+bool TestProcess::Running() const { return mProcess && WaitForSingleObject(mProcess, 0) == WAIT_TIMEOUT; }
 
-bool TestProcess::WaitForExit(DWORD timeoutMs, DWORD* exitCode)
-{
-    if (!mProcess || WaitForSingleObject(mProcess, timeoutMs) != WAIT_OBJECT_0)
-        return false;
+bool TestProcess::WaitForExit(DWORD timeoutMs, DWORD* exitCode) {
+    if (!mProcess || WaitForSingleObject(mProcess, timeoutMs) != WAIT_OBJECT_0) return false;
     return GetExitCodeProcess(mProcess, exitCode) != FALSE;
 }
 
-void TestProcess::Terminate()
-{
+void TestProcess::Terminate() {
     if (Running()) {
         TerminateProcess(mProcess, 1);
         WaitForSingleObject(mProcess, 10000);
     }
 }
 
-} // namespace qvtest
+}  // namespace qvtest

@@ -37,4 +37,4 @@ private:
     DWORD mId = 0;
 };
 
-} // namespace qvtest
+}  // namespace qvtest

@@ -62,4 +62,4 @@ bool CloseWindow(HWND window);
 // A value a control answers to a message, sent with a time limit (e.g. PBM_GETPOS); fallback when it gives none.
 LRESULT SendQuery(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT fallback);
 
-} // namespace windriver
+}  // namespace windriver

@@ -20,27 +20,25 @@
 
 namespace {
 
-int Usage()
-{
-    fputs("usage: qvdriver wait|text|press|close --title T [--pid N] [--class C] [--timeout MS] "
-          "[--id N | --button TEXT]\n", stderr);
+int Usage() {
+    fputs(
+        "usage: qvdriver wait|text|press|close --title T [--pid N] [--class C] [--timeout MS] "
+        "[--id N | --button TEXT]\n",
+        stderr);
     return 2;
 }
 
-void Print(const std::wstring& text)
-{
+void Print(const std::wstring& text) {
     const std::string utf8 = qvtest::Narrow(text) + "\n";
     fwrite(utf8.data(), 1, utf8.size(), stdout);
 }
 
-} // namespace
+}  // namespace
 
-int wmain(int argc, wchar_t** argv)
-{
+int wmain(int argc, wchar_t** argv) {
     // The text is UTF-8 bytes with line feeds; a text-mode stdout would add carriage returns.
     _setmode(_fileno(stdout), _O_BINARY);
-    if (argc < 2)
-        return Usage();
+    if (argc < 2) return Usage();
     const std::wstring command = argv[1];
     windriver::WindowQuery query;
     DWORD timeout = windriver::kDefaultTimeoutMs;
@@ -67,12 +65,9 @@ int wmain(int argc, wchar_t** argv)
             return Usage();
         }
     }
-    if (!haveTitle || (argc % 2) != 0)
-        return Usage();
-    if (command != L"wait" && command != L"text" && command != L"press" && command != L"close")
-        return Usage();
-    if (command == L"press" && id < 0 && buttonText.empty())
-        return Usage();
+    if (!haveTitle || (argc % 2) != 0) return Usage();
+    if (command != L"wait" && command != L"text" && command != L"press" && command != L"close") return Usage();
+    if (command == L"press" && id < 0 && buttonText.empty()) return Usage();
 
     HWND window = windriver::WaitForTopWindow(query, timeout);
     if (!window) {

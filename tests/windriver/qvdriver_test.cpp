@@ -21,8 +21,7 @@ struct DriverRun {
 };
 
 // Runs qvdriver.exe with arguments and collects what it prints.
-DriverRun RunDriver(const std::wstring& arguments)
-{
+DriverRun RunDriver(const std::wstring& arguments) {
     DriverRun run;
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
     HANDLE readEnd = nullptr;
@@ -50,8 +49,7 @@ DriverRun RunDriver(const std::wstring& arguments)
     }
     char buffer[4096];
     DWORD read = 0;
-    while (ReadFile(readEnd, buffer, sizeof buffer, &read, nullptr) && read > 0)
-        run.output.append(buffer, read);
+    while (ReadFile(readEnd, buffer, sizeof buffer, &read, nullptr) && read > 0) run.output.append(buffer, read);
     CloseHandle(readEnd);
     if (WaitForSingleObject(started.hProcess, kWaitMs) == WAIT_OBJECT_0)
         GetExitCodeProcess(started.hProcess, &run.exitCode);
@@ -65,21 +63,17 @@ DriverRun RunDriver(const std::wstring& arguments)
 // A message box shown on a thread of this test; its answer is kept for the test to check.
 class BoxThread {
 public:
-    BoxThread(std::wstring caption, std::wstring text) : mCaption(std::move(caption)), mText(std::move(text))
-    {
+    BoxThread(std::wstring caption, std::wstring text) : mCaption(std::move(caption)), mText(std::move(text)) {
         mThread = CreateThread(nullptr, 0, &BoxThread::Run, this, 0, nullptr);
     }
-    ~BoxThread()
-    {
-        if (!mThread)
-            return;
+    ~BoxThread() {
+        if (!mThread) return;
         if (WaitForSingleObject(mThread, 0) == WAIT_TIMEOUT) {
             // The test failed before answering: close the box so the thread ends.
             windriver::WindowQuery query;
             query.title = mCaption;
             query.processId = GetCurrentProcessId();
-            if (HWND box = windriver::FindTopWindow(query))
-                PostMessageW(box, WM_CLOSE, 0, 0);
+            if (HWND box = windriver::FindTopWindow(query)) PostMessageW(box, WM_CLOSE, 0, 0);
             WaitForSingleObject(mThread, kWaitMs);
         }
         CloseHandle(mThread);
@@ -89,16 +83,13 @@ public:
 
     bool Started() const { return mThread != nullptr; }
     // The button that ended the box (IDOK, IDCANCEL), or 0 when it did not end in time.
-    int Answer()
-    {
-        if (WaitForSingleObject(mThread, kWaitMs) != WAIT_OBJECT_0)
-            return 0;
+    int Answer() {
+        if (WaitForSingleObject(mThread, kWaitMs) != WAIT_OBJECT_0) return 0;
         return mAnswer;
     }
 
 private:
-    static DWORD WINAPI Run(void* self)
-    {
+    static DWORD WINAPI Run(void* self) {
         auto* box = static_cast<BoxThread*>(self);
         box->mAnswer = MessageBoxW(nullptr, box->mText.c_str(), box->mCaption.c_str(), MB_OKCANCEL);
         return 0;
@@ -110,18 +101,15 @@ private:
     int mAnswer = 0;
 };
 
-std::wstring UniqueCaption(const wchar_t* what)
-{
+std::wstring UniqueCaption(const wchar_t* what) {
     return std::wstring(L"qvdriver-") + what + L"-" + std::to_wstring(GetCurrentProcessId());
 }
 
-std::wstring TitleArguments(const std::wstring& caption)
-{
+std::wstring TitleArguments(const std::wstring& caption) {
     return L"--title \"" + caption + L"\" --pid " + std::to_wstring(GetCurrentProcessId());
 }
 
-TEST(QvDriver, WaitFindsTheWindowAndCloseEndsIt)
-{
+TEST(QvDriver, WaitFindsTheWindowAndCloseEndsIt) {
     const std::wstring caption = UniqueCaption(L"wait");
     BoxThread box(caption, L"等待");
     ASSERT_TRUE(box.Started());
@@ -133,8 +121,7 @@ TEST(QvDriver, WaitFindsTheWindowAndCloseEndsIt)
     HWND window = windriver::FindTopWindow(query);
     ASSERT_NE(window, nullptr);
     char expected[32];
-    snprintf(expected, sizeof expected, "0x%08lX\n",
-             static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(window)));
+    snprintf(expected, sizeof expected, "0x%08lX\n", static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(window)));
     EXPECT_EQ(wait.output, expected);
 
     const DriverRun close = RunDriver(L"close " + TitleArguments(caption));
@@ -142,8 +129,7 @@ TEST(QvDriver, WaitFindsTheWindowAndCloseEndsIt)
     EXPECT_EQ(box.Answer(), IDCANCEL) << "WM_CLOSE ends a message box as Cancel";
 }
 
-TEST(QvDriver, TextReadsTheMessageAndPressAnswersById)
-{
+TEST(QvDriver, TextReadsTheMessageAndPressAnswersById) {
     const std::wstring caption = UniqueCaption(L"text");
     BoxThread box(caption, L"无效的程序版本\r\n第二行");
     ASSERT_TRUE(box.Started());
@@ -155,8 +141,7 @@ TEST(QvDriver, TextReadsTheMessageAndPressAnswersById)
     EXPECT_EQ(box.Answer(), IDCANCEL);
 }
 
-TEST(QvDriver, PressFindsAButtonByItsText)
-{
+TEST(QvDriver, PressFindsAButtonByItsText) {
     const std::wstring caption = UniqueCaption(L"button");
     BoxThread box(caption, L"按钮");
     ASSERT_TRUE(box.Started());
@@ -175,8 +160,7 @@ TEST(QvDriver, PressFindsAButtonByItsText)
     EXPECT_EQ(box.Answer(), IDOK);
 }
 
-TEST(QvDriver, MissingWindowEndsWithOne)
-{
+TEST(QvDriver, MissingWindowEndsWithOne) {
     const DriverRun run = RunDriver(L"wait --title \"" + UniqueCaption(L"absent") + L"\" --timeout 300");
     EXPECT_EQ(run.exitCode, 1u);
     EXPECT_NE(run.output.find("no such window"), std::string::npos) << run.output;
@@ -190,8 +174,7 @@ void PrintTo(const BadCommandLine& c, std::ostream* out) { *out << c.name; }
 
 class QvDriverUsage : public ::testing::TestWithParam<BadCommandLine> {};
 
-TEST_P(QvDriverUsage, BadCommandLineEndsWithTwo)
-{
+TEST_P(QvDriverUsage, BadCommandLineEndsWithTwo) {
     const DriverRun run = RunDriver(GetParam().arguments);
     EXPECT_EQ(run.exitCode, 2u) << run.output;
     EXPECT_NE(run.output.find("usage"), std::string::npos) << run.output;
@@ -208,4 +191,4 @@ const BadCommandLine kBadCommandLines[] = {
 INSTANTIATE_TEST_SUITE_P(Cases, QvDriverUsage, ::testing::ValuesIn(kBadCommandLines),
                          [](const ::testing::TestParamInfo<BadCommandLine>& info) { return info.param.name; });
 
-} // namespace
+}  // namespace

@@ -57,8 +57,8 @@ TEST_F(UninstallTest, RemovesTheProductAndKeepsWhatTheUserAdded) {
                               &deep, nullptr),
               ERROR_SUCCESS);
     RegCloseKey(deep);
-    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, (std::wstring(kUninstallKeyPath) + L"\\x\\y").c_str(), 0, nullptr,
-                              0, KEY_WRITE, nullptr, &deep, nullptr),
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, (std::wstring(kUninstallKeyPath) + L"\\x\\y").c_str(), 0, nullptr, 0,
+                              KEY_WRITE, nullptr, &deep, nullptr),
               ERROR_SUCCESS);
     RegCloseKey(deep);
 

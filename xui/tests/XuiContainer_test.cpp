@@ -79,8 +79,8 @@ TEST(XuiContainer, HitTestEdgesHiddenAndDisabled) {
         XuiWidget* expected;
     };
     const Case cases[] = {
-        {{10, 10}, a}, {{29, 29}, a}, {{30, 20}, &tree.root}, {{20, 30}, &tree.root},
-        {{55, 55}, inner}, {{70, 70}, panel}, {{100, 50}, nullptr}, {{-1, 0}, nullptr},
+        {{10, 10}, a},     {{29, 29}, a},     {{30, 20}, &tree.root}, {{20, 30}, &tree.root},
+        {{55, 55}, inner}, {{70, 70}, panel}, {{100, 50}, nullptr},   {{-1, 0}, nullptr},
     };
     for (const Case& c : cases) EXPECT_EQ(tree.root.HitTest(c.point), c.expected) << c.point.x << "," << c.point.y;
 
@@ -106,20 +106,16 @@ TEST(XuiContainer, FindChildSearchesContainersDepthFirst) {
 TEST(XuiContainer, TabOrder) {
     struct Case {
         const char* what;
-        std::vector<int> stops;          // -1: no tab stop
-        std::vector<int> panelStops;     // inside a child panel
-        int after;                       // 0 = FirstTabStop
+        std::vector<int> stops;       // -1: no tab stop
+        std::vector<int> panelStops;  // inside a child panel
+        int after;                    // 0 = FirstTabStop
         const wchar_t* expected;
     };
     const Case cases[] = {
-        {"3 1 2 first", {3, 1, 2}, {}, 0, L"r1"},
-        {"3 1 2 after 1", {3, 1, 2}, {}, 1, L"r2"},
-        {"3 1 2 after 3", {3, 1, 2}, {}, 3, nullptr},
-        {"tie: first in order", {2, 2}, {}, 0, L"r0"},
-        {"none", {-1, -1}, {}, 0, nullptr},
-        {"panel smaller wins", {5}, {4}, 0, L"p0"},
-        {"panel equal loses", {4}, {4}, 0, L"r0"},
-        {"after skips panel", {5}, {4}, 4, L"r0"},
+        {"3 1 2 first", {3, 1, 2}, {}, 0, L"r1"},     {"3 1 2 after 1", {3, 1, 2}, {}, 1, L"r2"},
+        {"3 1 2 after 3", {3, 1, 2}, {}, 3, nullptr}, {"tie: first in order", {2, 2}, {}, 0, L"r0"},
+        {"none", {-1, -1}, {}, 0, nullptr},           {"panel smaller wins", {5}, {4}, 0, L"p0"},
+        {"panel equal loses", {4}, {4}, 0, L"r0"},    {"after skips panel", {5}, {4}, 4, L"r0"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -243,11 +239,11 @@ TEST_F(XuiContainerTest, PaintsBackToFrontWithSingleOrNinePieceBackground) {
         uint32_t expected;
     };
     const Probe nine[] = {
-        {1, 1, 0x00000000},   // transparent corner
-        {38, 1, 0xFFFF0000},  // top-right corner
-        {20, 1, 0xFF00FF00},  // top edge stretched
-        {1, 20, 0xFF00FF00},  // left edge stretched
-        {20, 20, 0xFF0000FF}, // centre stretched
+        {1, 1, 0x00000000},    // transparent corner
+        {38, 1, 0xFFFF0000},   // top-right corner
+        {20, 1, 0xFF00FF00},   // top edge stretched
+        {1, 20, 0xFF00FF00},   // left edge stretched
+        {20, 20, 0xFF0000FF},  // centre stretched
         // The ends of stretched strips keep their own colour: nothing of the neighbouring pieces bleeds in.
         {3, 1, 0xFF00FF00},
         {36, 1, 0xFF00FF00},
@@ -255,13 +251,13 @@ TEST_F(XuiContainerTest, PaintsBackToFrontWithSingleOrNinePieceBackground) {
         {1, 36, 0xFF00FF00},
         {3, 3, 0xFF0000FF},
         {36, 20, 0xFF0000FF},
-        {25, 25, 0xFFFF0000}, // red child
-        {28, 28, 0xFF00FF00}, // green child over the red one
+        {25, 25, 0xFFFF0000},  // red child
+        {28, 28, 0xFF00FF00},  // green child over the red one
         {31, 30, 0xFF00FF00},
     };
     for (const Probe& p : nine) {
-        EXPECT_EQ(bitmap.PixelAt(p.x, p.y), p.expected) << p.x << "," << p.y << " "
-                                                       << xuitest::PixelText(bitmap.PixelAt(p.x, p.y));
+        EXPECT_EQ(bitmap.PixelAt(p.x, p.y), p.expected)
+            << p.x << "," << p.y << " " << xuitest::PixelText(bitmap.PixelAt(p.x, p.y));
     }
     // A single background image takes precedence over the pieces; hidden children are not painted.
     tree.root.SetBackground(self, XUI_TEST_PNG_BACKGROUND);

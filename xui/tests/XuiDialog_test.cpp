@@ -124,9 +124,8 @@ TEST(XuiDialog, EdgeCodes) {
         int expected;
     };
     const Case cases[] = {
-        {{3, 50}, 1},   {{4, 50}, 0},    {{100, 4}, 2},  {{100, 5}, 0},   {{194, 50}, 0}, {{195, 50}, 4},
-        {{100, 193}, 0}, {{100, 194}, 8}, {{0, 0}, 3},    {{199, 0}, 6},   {{0, 199}, 9},  {{199, 199}, 12},
-        {{100, 100}, 0},
+        {{3, 50}, 1},    {{4, 50}, 0}, {{100, 4}, 2}, {{100, 5}, 0}, {{194, 50}, 0},   {{195, 50}, 4},  {{100, 193}, 0},
+        {{100, 194}, 8}, {{0, 0}, 3},  {{199, 0}, 6}, {{0, 199}, 9}, {{199, 199}, 12}, {{100, 100}, 0},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(XuiDialog::EdgeCodeAt(sizing, 200, 200, c.point), c.expected) << c.point.x << "," << c.point.y;
@@ -142,10 +141,10 @@ TEST(XuiDialog, ResizeNeverGoesBelowTheMinimum) {
         RECT expected;
     };
     const Case cases[] = {
-        {4, 50, 0, {100, 100, 450, 300}},   {4, -100, 0, {100, 100, 350, 300}}, {1, 30, 0, {130, 100, 400, 300}},
-        {1, 80, 0, {150, 100, 400, 300}},   {1, -40, 0, {60, 100, 400, 300}},   {2, 0, 90, {100, 150, 400, 300}},
-        {8, 0, -500, {100, 100, 400, 250}}, {12, -900, -900, {100, 100, 350, 250}},
-        {3, 20, 20, {120, 120, 400, 300}},  {6, 5, 5, {100, 105, 405, 300}},    {0, 50, 50, {100, 100, 400, 300}},
+        {4, 50, 0, {100, 100, 450, 300}},   {4, -100, 0, {100, 100, 350, 300}},     {1, 30, 0, {130, 100, 400, 300}},
+        {1, 80, 0, {150, 100, 400, 300}},   {1, -40, 0, {60, 100, 400, 300}},       {2, 0, 90, {100, 150, 400, 300}},
+        {8, 0, -500, {100, 100, 400, 250}}, {12, -900, -900, {100, 100, 350, 250}}, {3, 20, 20, {120, 120, 400, 300}},
+        {6, 5, 5, {100, 105, 405, 300}},    {0, 50, 50, {100, 100, 400, 300}},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(XuiDialog::ResizedRect(c.edge, c.dx, c.dy, start, 250, 150), c.expected)
@@ -182,15 +181,14 @@ TEST_F(XuiDialogTest, PaintsNinePieceBackgroundAndWidgetsAndShowsThemOnScreen) {
         uint32_t expected;
     };
     const Probe probes[] = {
-        {0, 0, 0x00000000},      // transparent corner
-        {2, 2, 0x00000000},
-        {198, 1, 0xFFFF0000},    // top-right corner
-        {100, 1, 0xFF00FF00},    // top edge stretched from its first column
-        {1, 100, 0xFF00FF00},    // left edge
-        {150, 20, 0xFF0000FF},   // centre stretched from its first pixel
-        {45, 45, 0xFFFF0000},    // red widget
-        {60, 60, 0xFF00FF00},    // green widget painted over the earlier red one
-        {198, 148, 0xFFFF0000},  // bottom-right corner
+        {0, 0, 0x00000000},                            // transparent corner
+        {2, 2, 0x00000000},     {198, 1, 0xFFFF0000},  // top-right corner
+        {100, 1, 0xFF00FF00},                          // top edge stretched from its first column
+        {1, 100, 0xFF00FF00},                          // left edge
+        {150, 20, 0xFF0000FF},                         // centre stretched from its first pixel
+        {45, 45, 0xFFFF0000},                          // red widget
+        {60, 60, 0xFF00FF00},                          // green widget painted over the earlier red one
+        {198, 148, 0xFFFF0000},                        // bottom-right corner
     };
     for (const Probe& p : probes) {
         const uint32_t pixel = bitmap.PixelAt(p.x, p.y);
@@ -430,8 +428,8 @@ TEST_F(XuiDialogTest, KeysTabFocusAndDefaultKeys) {
     cancel->SetTabStop(2);
     ok->SetTabStop(1);
     for (int i = 0; i < 3; ++i) EXPECT_EQ(Send(WM_CHAR, L'\t', 0, 0), 0);
-    EXPECT_EQ(Of(L"focus"), (std::vector<std::wstring>{L"focus Ok from -", L"focus Cancel from Ok",
-                                                         L"focus Ok from Cancel"}));
+    EXPECT_EQ(Of(L"focus"),
+              (std::vector<std::wstring>{L"focus Ok from -", L"focus Cancel from Ok", L"focus Ok from Cancel"}));
     EXPECT_EQ(Of(L"Cancel blur").size(), 1u);
 
     // Keys go to the focused widget first, then Enter and Escape to their widgets.

@@ -28,9 +28,7 @@ ryn::RynString InstalledFace() {
     return ryn::RynString();
 }
 
-XuiSharedImagePart PartOfSize(int w, int h) {
-    return XuiInnerSharedManager::MakeImagePart(nullptr, {0, 0, w, h});
-}
+XuiSharedImagePart PartOfSize(int w, int h) { return XuiInnerSharedManager::MakeImagePart(nullptr, {0, 0, w, h}); }
 
 std::vector<RECT> RectsOf(const std::vector<XuiSharedImagePart>& parts) {
     std::vector<RECT> rects;
@@ -55,8 +53,10 @@ struct ColumnsCase {
 
 TEST(XuiInnerSharedManager, SplitImageColumnsCutsEqualIntegerColumns) {
     const ColumnsCase cases[] = {
-        {500, 363, 5, {{0, 0, 100, 363}, {100, 0, 200, 363}, {200, 0, 300, 363}, {300, 0, 400, 363},
-                       {400, 0, 500, 363}}},
+        {500,
+         363,
+         5,
+         {{0, 0, 100, 363}, {100, 0, 200, 363}, {200, 0, 300, 363}, {300, 0, 400, 363}, {400, 0, 500, 363}}},
         // 166-pixel columns; the last 2 pixels are not covered
         {500, 363, 3, {{0, 0, 166, 363}, {166, 0, 333, 363}, {333, 0, 500, 363}}},
         {10, 4, 1, {{0, 0, 10, 4}}},
@@ -67,8 +67,7 @@ TEST(XuiInnerSharedManager, SplitImageColumnsCutsEqualIntegerColumns) {
     };
     for (const ColumnsCase& c : cases) {
         SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " / " << c.n);
-        EXPECT_EQ(RectsOf(XuiInnerSharedManager::SplitImageColumns(PartOfSize(c.width, c.height), c.n)),
-                  c.expected);
+        EXPECT_EQ(RectsOf(XuiInnerSharedManager::SplitImageColumns(PartOfSize(c.width, c.height), c.n)), c.expected);
     }
     // Integer division rounds each column down: 500 / 3 -> widths 166, 167, 167.
     const auto thirds = XuiInnerSharedManager::SplitImageColumns(PartOfSize(500, 363), 3);
@@ -84,27 +83,42 @@ struct NineCase {
 TEST(XuiInnerSharedManager, SplitImageNineGivesCornersAndTwoPixelStrips) {
     const RECT E = {0, 0, 0, 0};
     const NineCase cases[] = {
-        {{0, 0, 20, 10}, 3, 2, 4, 5,
-         {{0, 0, 3, 2}, {3, 0, 5, 2}, {16, 0, 20, 2},
-          {0, 2, 3, 4}, {3, 2, 5, 4}, {16, 2, 20, 4},
-          {0, 5, 3, 10}, {3, 5, 5, 10}, {16, 5, 20, 10}}},
+        {{0, 0, 20, 10},
+         3,
+         2,
+         4,
+         5,
+         {{0, 0, 3, 2},
+          {3, 0, 5, 2},
+          {16, 0, 20, 2},
+          {0, 2, 3, 4},
+          {3, 2, 5, 4},
+          {16, 2, 20, 4},
+          {0, 5, 3, 10},
+          {3, 5, 5, 10},
+          {16, 5, 20, 10}}},
         // a part inside a larger image: every rectangle shifted by the part's left and top
-        {{100, 50, 120, 60}, 3, 2, 4, 5,
-         {{100, 50, 103, 52}, {103, 50, 105, 52}, {116, 50, 120, 52},
-          {100, 52, 103, 54}, {103, 52, 105, 54}, {116, 52, 120, 54},
-          {100, 55, 103, 60}, {103, 55, 105, 60}, {116, 55, 120, 60}}},
+        {{100, 50, 120, 60},
+         3,
+         2,
+         4,
+         5,
+         {{100, 50, 103, 52},
+          {103, 50, 105, 52},
+          {116, 50, 120, 52},
+          {100, 52, 103, 54},
+          {103, 52, 105, 54},
+          {116, 52, 120, 54},
+          {100, 55, 103, 60},
+          {103, 55, 105, 60},
+          {116, 55, 120, 60}}},
         // insets larger than the image: the pieces that would reach outside are empty
-        {{0, 0, 4, 4}, 3, 3, 3, 3,
-         {{0, 0, 3, 3}, E, {1, 0, 4, 3},
-          E, E, E,
-          {0, 1, 3, 4}, E, {1, 1, 4, 4}}},
+        {{0, 0, 4, 4}, 3, 3, 3, 3, {{0, 0, 3, 3}, E, {1, 0, 4, 3}, E, E, E, {0, 1, 3, 4}, E, {1, 1, 4, 4}}},
         // zero insets: the corners and the strips along the edges are empty
-        {{0, 0, 8, 8}, 0, 0, 0, 0,
-         {E, E, E, E, {0, 0, 2, 2}, E, E, E, E}},
+        {{0, 0, 8, 8}, 0, 0, 0, 0, {E, E, E, E, {0, 0, 2, 2}, E, E, E, E}},
     };
     for (const NineCase& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.part.left << "," << c.part.top << " insets " << c.l << c.t << c.r
-                                        << c.b);
+        SCOPED_TRACE(testing::Message() << c.part.left << "," << c.part.top << " insets " << c.l << c.t << c.r << c.b);
         const auto part = XuiInnerSharedManager::MakeImagePart(nullptr, c.part);
         EXPECT_EQ(RectsOf(XuiInnerSharedManager::SplitImageNine(part, c.l, c.t, c.r, c.b)), c.expected);
     }
@@ -166,7 +180,7 @@ TEST_F(XuiInnerSharedManagerTest, EmptyOrMissingPartsDrawNothing) {
     ASSERT_TRUE(bitmap.Create(8, 8));
     const auto yellow = XuiInnerSharedManager::FindSharedBitmap(Self(), XUI_TEST_PNG_YELLOW);
     PaintPart(bitmap, {0, 0, 8, 8}, nullptr);
-    PaintPart(bitmap, {0, 0, 8, 8}, XuiInnerSharedManager::MakeImagePart(yellow, {2, 2, 2, 4}));  // empty rect
+    PaintPart(bitmap, {0, 0, 8, 8}, XuiInnerSharedManager::MakeImagePart(yellow, {2, 2, 2, 4}));   // empty rect
     PaintPart(bitmap, {0, 0, 8, 8}, XuiInnerSharedManager::MakeImagePart(nullptr, {0, 0, 4, 4}));  // no bitmap
     PaintPart(bitmap, {0, 0, 8, 8}, XuiInnerSharedManager::FindSharedBitmap(Self(), XUI_TEST_PNG_MISSING));
     for (const auto& piece : XuiInnerSharedManager::SplitImageNine(yellow, 9, 9, 9, 9)) {
@@ -206,8 +220,8 @@ TEST_F(XuiInnerSharedManagerTest, CutNineBitmapsCopiesTheNineRectangles) {
     ASSERT_EQ(impossible.size(), 9u);
     EXPECT_FALSE(impossible[1]);  // 7..9 across an 8-pixel image
     EXPECT_FALSE(impossible[4]);
-    EXPECT_TRUE(impossible[0]);   // 7 x 7 still fits in the corner
-    EXPECT_TRUE(impossible[2]);   // 1..8
+    EXPECT_TRUE(impossible[0]);  // 7 x 7 still fits in the corner
+    EXPECT_TRUE(impossible[2]);  // 1..8
     for (const auto& piece : XuiInnerSharedManager::CutNineBitmaps(nullptr, 3, 3, 3, 3)) EXPECT_FALSE(piece);
 }
 
@@ -227,8 +241,8 @@ TEST_F(XuiInnerSharedManagerTest, GetFontStyleUsesTheDefaultFaceForEmptyOrMissin
     ryn::RynString lower = installed;
     lower.ToLower();  // family names compare exactly
 
-    const FaceCase cases[] = {{L"", true}, {L"No Such Face 42", true}, {installed.c_str(), false},
-                              {lower.c_str(), true}};
+    const FaceCase cases[] = {
+        {L"", true}, {L"No Such Face 42", true}, {installed.c_str(), false}, {lower.c_str(), true}};
     for (const FaceCase& c : cases) {
         SCOPED_TRACE(testing::Message() << c.face);
         XuiTextStyle style;

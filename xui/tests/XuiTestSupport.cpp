@@ -94,9 +94,7 @@ ryn::RynString FakeXmlElement::Attribute(const wchar_t* name) {
     return found == attributes.end() ? ryn::RynString() : ryn::RynString(found->second.c_str());
 }
 
-bool FakeXmlElement::AttributeInt(const wchar_t* name, int* value) {
-    return Attribute(name).ToInt(value);
-}
+bool FakeXmlElement::AttributeInt(const wchar_t* name, int* value) { return Attribute(name).ToInt(value); }
 
 bool FakeXmlElement::NextElement(const wchar_t* name) {
     Level& level = mLevels.back();
@@ -132,8 +130,7 @@ void ProbeWidget::Record(const std::wstring& what) {
 void ProbeWidget::Paint(XuiPaintContext& context) {
     if (mArgb == 0 || context.graphics == nullptr) return;
     XuiScopedBrush brush;
-    ASSERT_EQ(gdip::GdipCreateSolidFill(mArgb, reinterpret_cast<Gdiplus::GpSolidFill**>(brush.Receive())),
-              Gdiplus::Ok);
+    ASSERT_EQ(gdip::GdipCreateSolidFill(mArgb, reinterpret_cast<Gdiplus::GpSolidFill**>(brush.Receive())), Gdiplus::Ok);
     const RECT& r = Rect();
     gdip::GdipFillRectangleI(context.graphics, brush.Get(), r.left, r.top, r.right - r.left, r.bottom - r.top);
 }

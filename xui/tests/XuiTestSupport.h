@@ -51,10 +51,30 @@ struct Value {
     std::vector<Value> table;
 
     static Value Nil() { return {}; }
-    static Value Str(const std::wstring& s) { Value v; v.kind = kString; v.text = s; return v; }
-    static Value Num(double n) { Value v; v.kind = kNumber; v.number = n; return v; }
-    static Value Bool(bool b) { Value v; v.kind = kBoolean; v.number = b ? 1 : 0; return v; }
-    static Value Table(const std::vector<Value>& items) { Value v; v.kind = kTable; v.table = items; return v; }
+    static Value Str(const std::wstring& s) {
+        Value v;
+        v.kind = kString;
+        v.text = s;
+        return v;
+    }
+    static Value Num(double n) {
+        Value v;
+        v.kind = kNumber;
+        v.number = n;
+        return v;
+    }
+    static Value Bool(bool b) {
+        Value v;
+        v.kind = kBoolean;
+        v.number = b ? 1 : 0;
+        return v;
+    }
+    static Value Table(const std::vector<Value>& items) {
+        Value v;
+        v.kind = kTable;
+        v.table = items;
+        return v;
+    }
     static Value Ptr(const void* p) { return Num(static_cast<double>(reinterpret_cast<uintptr_t>(p))); }
 };
 

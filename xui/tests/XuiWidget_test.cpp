@@ -72,9 +72,15 @@ TEST(XuiWidget, RgbAttributeParsing) {
         uint32_t colour;
     };
     const Case cases[] = {
-        {L"255,255,255", true, 0xFEFFFFFF}, {L"0,128,255", true, 0xFE0080FF}, {L"FF8000", true, 0xFEFF8000},
-        {L"1, 2 ;3", true, 0xFE010203},     {L"256,1,1", true, 0xFE000101},  {L"1,2", false, 0},
-        {L",1,2,3", false, 0},              {L"", false, 0},                 {L"FF123456", true, 0xFF123456},
+        {L"255,255,255", true, 0xFEFFFFFF},
+        {L"0,128,255", true, 0xFE0080FF},
+        {L"FF8000", true, 0xFEFF8000},
+        {L"1, 2 ;3", true, 0xFE010203},
+        {L"256,1,1", true, 0xFE000101},
+        {L"1,2", false, 0},
+        {L",1,2,3", false, 0},
+        {L"", false, 0},
+        {L"FF123456", true, 0xFF123456},
         {L"zz", false, 0},
     };
     for (const auto& c : cases) {
@@ -162,7 +168,9 @@ TEST(XuiWidget, LoadXmlAttributes) {
         EXPECT_EQ(rect, c.expectedRect);
         EXPECT_EQ(w.IsVisible(), c.visible);
         EXPECT_EQ(w.TextStyle().colourSet, c.colour != 0);
-        if (c.colour != 0) EXPECT_EQ(w.TextStyle().colour, c.colour);
+        if (c.colour != 0) {
+            EXPECT_EQ(w.TextStyle().colour, c.colour);
+        }
     }
     ProbeWidget text(L"T", nullptr);
     FakeXmlElement element({Node{L"XuiProbe", {{L"Text", L"安装"}}, {}}}, XuiXmlElement::kModeAdd);

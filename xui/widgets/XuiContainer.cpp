@@ -133,9 +133,9 @@ void XuiContainer::SetBackgroundPieces(HMODULE module, int resourceId, const int
 std::vector<RECT> XuiContainer::NinePieceTargets(const RECT& target, int l, int t, int r, int b) {
     const int w = target.right - target.left;
     const int h = target.bottom - target.top;
-    std::vector<RECT> rects = {{0, 0, l, t},         {l, 0, w - r, t},         {w - r, 0, w, t},
-                               {0, t, l, h - b},     {l, t, w - r, h - b},     {w - r, t, w, h - b},
-                               {0, h - b, l, h},     {l, h - b, w - r, h},     {w - r, h - b, w, h}};
+    std::vector<RECT> rects = {{0, 0, l, t},     {l, 0, w - r, t},     {w - r, 0, w, t},
+                               {0, t, l, h - b}, {l, t, w - r, h - b}, {w - r, t, w, h - b},
+                               {0, h - b, l, h}, {l, h - b, w - r, h}, {w - r, h - b, w, h}};
     for (RECT& rect : rects) OffsetRect(&rect, target.left, target.top);
     return rects;
 }

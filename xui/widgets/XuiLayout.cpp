@@ -6,13 +6,32 @@ XuiLayout XuiLayout::FromCode(const wchar_t* code, const int* numbers, int count
     for (int i = 0; code[i] != L'\0' && i < count; ++i) {
         const int value = numbers[i];
         switch (code[i]) {
-            case L'l': layout.left = value; layout.leftSet = true; break;
-            case L'r': layout.right = value; layout.rightSet = true; break;
-            case L'w': layout.width = static_cast<uint32_t>(value); layout.widthSet = true; break;
-            case L't': layout.top = value; layout.topSet = true; break;
-            case L'b': layout.bottom = value; layout.bottomSet = true; break;
-            case L'h': layout.height = static_cast<uint32_t>(value); layout.heightSet = true; break;
-            default: break;  // the number is used up all the same
+            case L'l':
+                layout.left = value;
+                layout.leftSet = true;
+                break;
+            case L'r':
+                layout.right = value;
+                layout.rightSet = true;
+                break;
+            case L'w':
+                layout.width = static_cast<uint32_t>(value);
+                layout.widthSet = true;
+                break;
+            case L't':
+                layout.top = value;
+                layout.topSet = true;
+                break;
+            case L'b':
+                layout.bottom = value;
+                layout.bottomSet = true;
+                break;
+            case L'h':
+                layout.height = static_cast<uint32_t>(value);
+                layout.heightSet = true;
+                break;
+            default:
+                break;  // the number is used up all the same
         }
     }
     return layout;
@@ -22,8 +41,8 @@ namespace {
 
 // One axis: near/far offsets and size against the parent's [low, high]. Wrapping 32-bit arithmetic, as the
 // anchors are applied to whatever numbers the script gave.
-bool PlaceAxis(int32_t low, int32_t high, int32_t nearValue, bool nearSet, int32_t farValue, bool farSet,
-               uint32_t size, bool sizeSet, LONG* outLow, LONG* outHigh) {
+bool PlaceAxis(int32_t low, int32_t high, int32_t nearValue, bool nearSet, int32_t farValue, bool farSet, uint32_t size,
+               bool sizeSet, LONG* outLow, LONG* outHigh) {
     const auto add = [](int32_t a, int32_t b) { return static_cast<int32_t>(static_cast<uint32_t>(a) + b); };
     const auto sub = [](int32_t a, int32_t b) { return static_cast<int32_t>(static_cast<uint32_t>(a) - b); };
     const int32_t half = static_cast<int32_t>(size / 2);  // halved as an unsigned number
@@ -62,7 +81,7 @@ RECT XuiLayout::Place(const RECT& parent) const {
 }
 
 bool XuiLayout::operator==(const XuiLayout& o) const {
-    return left == o.left && leftSet == o.leftSet && right == o.right && rightSet == o.rightSet &&
-           width == o.width && widthSet == o.widthSet && top == o.top && topSet == o.topSet &&
-           bottom == o.bottom && bottomSet == o.bottomSet && height == o.height && heightSet == o.heightSet;
+    return left == o.left && leftSet == o.leftSet && right == o.right && rightSet == o.rightSet && width == o.width &&
+           widthSet == o.widthSet && top == o.top && topSet == o.topSet && bottom == o.bottom &&
+           bottomSet == o.bottomSet && height == o.height && heightSet == o.heightSet;
 }

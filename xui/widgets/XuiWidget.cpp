@@ -198,11 +198,24 @@ void XuiWidget::HandleSetData(XuiScriptCall& call) {
             const RynString letters = call.ArgString(5);
             for (const wchar_t* p = letters.c_str(); *p != L'\0'; ++p) {
                 switch (*p) {
-                    case L'b': case L'B': style.style |= 1; break;
-                    case L'i': case L'I': style.style |= 2; break;
-                    case L'u': case L'U': style.style |= 4; break;
-                    case L's': case L'S': style.style |= 8; break;
-                    default: break;
+                    case L'b':
+                    case L'B':
+                        style.style |= 1;
+                        break;
+                    case L'i':
+                    case L'I':
+                        style.style |= 2;
+                        break;
+                    case L'u':
+                    case L'U':
+                        style.style |= 4;
+                        break;
+                    case L's':
+                    case L'S':
+                        style.style |= 8;
+                        break;
+                    default:
+                        break;
                 }
             }
             style.styleSet = true;
@@ -262,12 +275,36 @@ void XuiWidget::LoadXmlAttributes(XuiXmlElement& element) {
         void (*apply)(XuiLayout&, int);
     };
     static const Anchor kAnchors[] = {
-        {L"L", [](XuiLayout& l, int v) { l.left = v; l.leftSet = true; }},
-        {L"T", [](XuiLayout& l, int v) { l.top = v; l.topSet = true; }},
-        {L"R", [](XuiLayout& l, int v) { l.right = v; l.rightSet = true; }},
-        {L"B", [](XuiLayout& l, int v) { l.bottom = v; l.bottomSet = true; }},
-        {L"W", [](XuiLayout& l, int v) { l.width = static_cast<uint32_t>(v); l.widthSet = true; }},
-        {L"H", [](XuiLayout& l, int v) { l.height = static_cast<uint32_t>(v); l.heightSet = true; }},
+        {L"L",
+         [](XuiLayout& l, int v) {
+             l.left = v;
+             l.leftSet = true;
+         }},
+        {L"T",
+         [](XuiLayout& l, int v) {
+             l.top = v;
+             l.topSet = true;
+         }},
+        {L"R",
+         [](XuiLayout& l, int v) {
+             l.right = v;
+             l.rightSet = true;
+         }},
+        {L"B",
+         [](XuiLayout& l, int v) {
+             l.bottom = v;
+             l.bottomSet = true;
+         }},
+        {L"W",
+         [](XuiLayout& l, int v) {
+             l.width = static_cast<uint32_t>(v);
+             l.widthSet = true;
+         }},
+        {L"H",
+         [](XuiLayout& l, int v) {
+             l.height = static_cast<uint32_t>(v);
+             l.heightSet = true;
+         }},
     };
     for (const Anchor& anchor : kAnchors) {
         if (element.AttributeInt(anchor.name, &value)) {
@@ -301,8 +338,7 @@ HFONT XuiWidget::CreateGdiFont(GpFont* font) {
         GpStatus status = gdip::GdipCreateFromHDC(screen.Get(), graphics.Receive());
         if (status == Gdiplus::Ok) status = gdip::GdipGetLogFontW(font, graphics.Get(), &logFont);
         if (status != Gdiplus::Ok) {
-            RYN_LOG(2, "XuiWidget::CreateGdiFont")
-                .AppendFormat(L"GdipGetLogFontW Error: %d", static_cast<int>(status));
+            RYN_LOG(2, "XuiWidget::CreateGdiFont").AppendFormat(L"GdipGetLogFontW Error: %d", static_cast<int>(status));
             return nullptr;
         }
     }
