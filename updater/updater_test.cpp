@@ -110,6 +110,15 @@ protected:
         return windriver::WaitForTopWindow(query, timeoutMs);
     }
 
+    // Presses "更新", waits for the updater's question, checks its text and answers it.
+    void PressUpdateAndAnswer(const wchar_t* expectedText, int answer) {
+        ASSERT_TRUE(windriver::PressButton(mButton));
+        HWND question = WaitForBox(L"更新");
+        ASSERT_NE(question, nullptr);
+        EXPECT_EQ(windriver::MessageBoxText(question), expectedText);
+        ASSERT_TRUE(windriver::PressButtonById(question, answer));
+    }
+
     int BarPosition() { return static_cast<int>(windriver::SendQuery(mBar, PBM_GETPOS, 0, 0, -1)); }
 
     void ExpectUpdaterEnds() {
@@ -257,11 +266,7 @@ TEST_F(UpdaterTest, CancelOnFinishLeavesApplicationRunningAndStartsNothing) {
     StartUpdaterWithPackage();
     ASSERT_NO_FATAL_FAILURE(FindWindowParts());
 
-    ASSERT_TRUE(windriver::PressButton(mButton));
-    HWND question = WaitForBox(L"更新");
-    ASSERT_NE(question, nullptr);
-    EXPECT_EQ(windriver::MessageBoxText(question), kFinishedText);
-    ASSERT_TRUE(windriver::PressButtonById(question, IDCANCEL));
+    ASSERT_NO_FATAL_FAILURE(PressUpdateAndAnswer(kFinishedText, IDCANCEL));
     ExpectUpdaterEnds();
     EXPECT_TRUE(mApplication.Running()) << "Cancel must not end app.dll";
     EXPECT_TRUE(Bytes(mTarget) == package);
@@ -281,11 +286,7 @@ TEST_P(UpdaterAlreadyLatestTest, AsksAndCopiesNothing) {
     StartUpdaterWithPackage();
     ASSERT_NO_FATAL_FAILURE(FindWindowParts());
 
-    ASSERT_TRUE(windriver::PressButton(mButton));
-    HWND question = WaitForBox(L"更新");
-    ASSERT_NE(question, nullptr);
-    EXPECT_EQ(windriver::MessageBoxText(question), kLatestText);
-    ASSERT_TRUE(windriver::PressButtonById(question, answer));
+    ASSERT_NO_FATAL_FAILURE(PressUpdateAndAnswer(kLatestText, answer));
     ExpectUpdaterEnds();
     EXPECT_EQ(Bytes(mTarget), "installed v1.0.13");
     EXPECT_EQ(Bytes(mVersionFile), "v1.0.13");

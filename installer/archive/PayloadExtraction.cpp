@@ -7,27 +7,12 @@
 #include <memory>
 
 #include "CArchiveExtractCallback.h"
+#include "ComPtr.h"
 #include "CArchiveOpenCallback.h"
 #include "CInFileStream.h"
 #include "SevenZip.h"
 
 namespace {
-
-// Reference holder for the client objects and the archive (they delete themselves at zero).
-template <class T>
-struct ComReleaser {
-    void operator()(T* p) const {
-        if (p != nullptr) p->Release();
-    }
-};
-template <class T>
-using ComPtr = std::unique_ptr<T, ComReleaser<T>>;
-
-template <class T>
-ComPtr<T> Adopt(T* fresh) {
-    fresh->AddRef();
-    return ComPtr<T>(fresh);
-}
 
 // Item property as debugger text: sizes as decimal numbers, paths as they are.
 void DebugProperty(IInArchive* archive, UInt32 index, PROPID id) {

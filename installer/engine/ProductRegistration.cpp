@@ -6,6 +6,7 @@
 
 #include <memory>
 
+#include "ComPtr.h"
 #include "Logger.h"
 #include "SystemOperations.h"
 
@@ -37,12 +38,6 @@ ryn::RynString BuildTimeOf(const ryn::RynString& program) {
     return ryn::FormatString(L"%4d%02d%02d", local.wYear, local.wMonth, local.wDay);
 }
 
-template <class T>
-struct ComReleaser {
-    void operator()(T* p) const {
-        if (p != nullptr) p->Release();
-    }
-};
 
 // One shortcut through the shell's link object; false only when the link object cannot be made.
 bool MakeShortcut(const ryn::RynString& file, const ryn::RynString& target, const ryn::RynString& folder,
@@ -54,7 +49,7 @@ bool MakeShortcut(const ryn::RynString& file, const ryn::RynString& target, cons
         RYN_LOG(3, kLogFunction).AppendFormat(failureFormat, hr);
         return false;
     }
-    std::unique_ptr<IShellLinkW, ComReleaser<IShellLinkW>> link(raw);
+    ComPtr<IShellLinkW> link(raw);
     link->SetPath(target.c_str());
     link->SetWorkingDirectory(folder.c_str());
     link->SetDescription(description);

@@ -1,5 +1,7 @@
 #include "SystemOperations.h"
 
+#include "ComPtr.h"
+
 #include <windows.h>
 #include <sddl.h>
 #include <shellapi.h>
@@ -67,14 +69,6 @@ bool IsVistaOrLater() {
     return vista;
 }
 
-template <class T>
-struct ComReleaser {
-    void operator()(T* p) const {
-        if (p != nullptr) p->Release();
-    }
-};
-template <class T>
-using ComPtr = std::unique_ptr<T, ComReleaser<T>>;
 
 bool PickWithFileDialog(HWND owner, const ryn::RynString& initial, ryn::RynString& answer) {
     using CreateItemFn = HRESULT(WINAPI*)(PCWSTR, IBindCtx*, REFIID, void**);
