@@ -204,7 +204,10 @@ void XuiDialog::Update() {
     if (!bitmap.Create(client.right, client.bottom)) return;
     PaintFrame(bitmap);
     POINT origin = {0, 0};
-    ClientToScreen(mWindow, &origin);
+    if (!ClientToScreen(mWindow, &origin)) {
+        RYN_LOG(2, "XuiDialog::Update").Append(L"ClientToScreen failed");
+        return;
+    }
     PushFrame(bitmap, origin, {client.right, client.bottom});
 }
 
@@ -219,7 +222,11 @@ void XuiDialog::UpdateAt(const RECT& rect) {
 RECT XuiDialog::GetScreenClientRect() const {
     RECT rect = {0, 0, 0, 0};
     if (mWindow == nullptr || !IsWindow(mWindow)) return rect;
-    GetClientRect(mWindow, &rect);
+    if (!GetClientRect(mWindow, &rect)) {
+        RYN_LOG(2, "XuiDialog::GetScreenClientRect")
+            .AppendFormat(L"GetClientRect Error: %X", ryn::HResultFromLastError());
+        return RECT{0, 0, 0, 0};
+    }
     MapWindowPoints(mWindow, nullptr, reinterpret_cast<POINT*>(&rect), 2);
     return rect;
 }
@@ -324,8 +331,7 @@ void XuiDialog::OnWmDisplayChange(WPARAM wParam, LPARAM lParam) {
     HMONITOR monitor = MonitorFromWindow(mWindow, MONITOR_DEFAULTTONULL);
     if (monitor != nullptr) {
         RECT client = {0, 0, 0, 0};
-        GetClientRect(mWindow, &client);
-        if (IsRectEmpty(&client)) return;
+        if (!GetClientRect(mWindow, &client) || IsRectEmpty(&client)) return;
         MapWindowPoints(mWindow, nullptr, reinterpret_cast<POINT*>(&client), 2);
         MONITORINFO info = {};
         info.cbSize = sizeof(info);
@@ -528,10 +534,11 @@ void XuiDialog::LeaveHovered() {
 LRESULT XuiDialog::OnNcHitTest() {
     if (mPrivate->draggedEdge != 0) return HTCLIENT;
     POINT point;
-    GetCursorPos(&point);
-    ScreenToClient(mWindow, &point);
     RECT client = {0, 0, 0, 0};
-    GetClientRect(mWindow, &client);
+    if (!GetCursorPos(&point) || !ScreenToClient(mWindow, &point) || !GetClientRect(mWindow, &client)) {
+        RYN_LOG(2, "XuiDialog::OnNcHitTest").AppendFormat(L"cursor position unknown: %X", ryn::HResultFromLastError());
+        return HTCLIENT;
+    }
     if (EdgeCodeAt(mPrivate->sizing, client.right, client.bottom, point) != 0) return HTCLIENT;
     mPrivate->edgeUnderCursor = 0;
     XuiWidget* widget = WidgetAt(point);
@@ -564,7 +571,10 @@ void XuiDialog::OnMouseMove(WPARAM wParam, LPARAM lParam) {
     if (mPrivate->draggedEdge != 0) {
         SetEdgeCursor(mPrivate->draggedEdge);
         POINT cursor;
-        GetCursorPos(&cursor);
+        if (!GetCursorPos(&cursor)) {
+            RYN_LOG(2, "XuiDialog::OnMouseMove").AppendFormat(L"GetCursorPos Error: %X", ryn::HResultFromLastError());
+            return;
+        }
         const XuiSizingSettings& sizing = mPrivate->sizing;
         const RECT rect =
             ResizedRect(mPrivate->draggedEdge, cursor.x - mPrivate->dragOrigin.x, cursor.y - mPrivate->dragOrigin.y,
@@ -596,7 +606,9 @@ void XuiDialog::OnMouseMove(WPARAM wParam, LPARAM lParam) {
         mPrivate->hovered = widget;
     }
     RECT client = {0, 0, 0, 0};
-    GetClientRect(mWindow, &client);
+    if (!GetClientRect(mWindow, &client)) {
+        RYN_LOG(2, "XuiDialog::OnMouseMove").AppendFormat(L"GetClientRect Error: %X", ryn::HResultFromLastError());
+    }
     mPrivate->edgeUnderCursor = EdgeCodeAt(mPrivate->sizing, client.right, client.bottom, point);
     if (mPrivate->edgeUnderCursor != 0) {
         SetEdgeCursor(mPrivate->edgeUnderCursor);
@@ -617,10 +629,14 @@ void XuiDialog::OnLButtonDown(LPARAM lParam) {
         const RECT& r = widget->Rect();
         widget->DispatchMouseButton({point.x - r.left, point.y - r.top, 0, XuiMouseButtonEvent::kDown});
     } else if (mPrivate->edgeUnderCursor != 0) {
+        POINT origin = point;
+        if (!ClientToScreen(mWindow, &origin)) {
+            RYN_LOG(2, "XuiDialog::OnLButtonDown").Append(L"ClientToScreen failed; no resize");
+            return;
+        }
         mPrivate->draggedEdge = mPrivate->edgeUnderCursor;
         SetEdgeCursor(mPrivate->draggedEdge);
-        mPrivate->dragOrigin = point;
-        ClientToScreen(mWindow, &mPrivate->dragOrigin);
+        mPrivate->dragOrigin = origin;
         mPrivate->dragStartRect = GetScreenClientRect();
         SetCapture(mWindow);
     }
@@ -652,7 +668,7 @@ void XuiDialog::OnMouseWheel(WPARAM wParam, LPARAM lParam) {
     XuiWidget* hovered = mPrivate->hovered;
     if (mPrivate->draggedEdge != 0 || hovered == nullptr || hovered->IsDisabled()) return;
     POINT point = PointFrom(lParam);
-    ScreenToClient(mWindow, &point);
+    if (!ScreenToClient(mWindow, &point)) return;  // the window is going away
     const RECT& r = hovered->Rect();
     hovered->OnMouseWheel({point.x - r.left, point.y - r.top, GET_WHEEL_DELTA_WPARAM(wParam)});
 }
