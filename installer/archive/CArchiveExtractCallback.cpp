@@ -16,6 +16,14 @@ struct Property {
     Property& operator=(const Property&) = delete;
 };
 
+// Reads one item property that is either absent or of the one expected type; any other type is E_FAIL.
+HRESULT ReadTyped(IInArchive* archive, UInt32 index, PROPID id, VARTYPE type, Property& property, bool* defined) {
+    const HRESULT hr = archive->GetProperty(index, id, &property.value);
+    if (FAILED(hr)) return hr;
+    *defined = property.value.vt != VT_EMPTY;
+    return !*defined || property.value.vt == type ? S_OK : E_FAIL;
+}
+
 // Archives packed on other systems carry POSIX mode bits above the Windows attributes (marked by 0x8000);
 // only the Windows part may reach SetFileAttributesW.
 constexpr UInt32 kUnixExtension = 0x8000;
@@ -82,61 +90,28 @@ STDMETHODIMP CArchiveExtractCallback::GetStream(UInt32 index, ISequentialOutStre
     *outStream = nullptr;
     ReleaseOutput();
 
-    {
-        Property path;
-        HRESULT hr = mArchive->GetProperty(index, kpidPath, &path.value);
-        if (FAILED(hr)) return hr;
-        if (path.value.vt == VT_EMPTY) {
-            mItemPath = L"[Content]";
-        } else if (path.value.vt == VT_BSTR) {
-            mItemPath = path.value.bstrVal;
-        } else {
-            return E_FAIL;
-        }
-    }
+    bool defined = false;
+    Property path;
+    HRESULT hr = ReadTyped(mArchive, index, kpidPath, VT_BSTR, path, &defined);
+    if (hr != S_OK) return hr;
+    mItemPath = defined ? path.value.bstrVal : L"[Content]";
     if (askExtractMode != NArchive::NExtract::NAskMode::kExtract) return S_OK;
 
-    {
-        Property attributes;
-        HRESULT hr = mArchive->GetProperty(index, kpidAttrib, &attributes.value);
-        if (FAILED(hr)) return hr;
-        if (attributes.value.vt == VT_EMPTY) {
-            mAttributesDefined = false;
-        } else if (attributes.value.vt == VT_UI4) {
-            mAttributesDefined = true;
-            mAttributes = attributes.value.ulVal;
-        } else {
-            return E_FAIL;
-        }
-    }
-    {
-        Property isFolder;
-        HRESULT hr = mArchive->GetProperty(index, kpidIsDir, &isFolder.value);
-        if (FAILED(hr)) return hr;
-        if (isFolder.value.vt == VT_EMPTY) {
-            mIsFolder = false;
-        } else if (isFolder.value.vt == VT_BOOL) {
-            mIsFolder = isFolder.value.boolVal != VARIANT_FALSE;
-        } else {
-            return E_FAIL;
-        }
-    }
-    {
-        Property mtime;
-        HRESULT hr = mArchive->GetProperty(index, kpidMTime, &mtime.value);
-        if (FAILED(hr)) return hr;
-        if (mtime.value.vt == VT_EMPTY) {
-            mMTimeDefined = false;
-        } else if (mtime.value.vt == VT_FILETIME) {
-            mMTimeDefined = true;
-            mMTime = mtime.value.filetime;
-        } else {
-            return E_FAIL;
-        }
-    }
+    Property attributes;
+    hr = ReadTyped(mArchive, index, kpidAttrib, VT_UI4, attributes, &mAttributesDefined);
+    if (hr != S_OK) return hr;
+    if (mAttributesDefined) mAttributes = attributes.value.ulVal;
+    Property isFolder;
+    hr = ReadTyped(mArchive, index, kpidIsDir, VT_BOOL, isFolder, &defined);
+    if (hr != S_OK) return hr;
+    mIsFolder = defined && isFolder.value.boolVal != VARIANT_FALSE;
+    Property mtime;
+    hr = ReadTyped(mArchive, index, kpidMTime, VT_FILETIME, mtime, &mMTimeDefined);
+    if (hr != S_OK) return hr;
+    if (mMTimeDefined) mMTime = mtime.value.filetime;
     {
         Property size;
-        HRESULT hr = mArchive->GetProperty(index, kpidSize, &size.value);
+        hr = mArchive->GetProperty(index, kpidSize, &size.value);
         if (FAILED(hr)) return hr;
         switch (size.value.vt) {
             case VT_UI8:
