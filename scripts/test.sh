@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test under Wine, inside a virtual X server, in the build's own Wine prefix.
 set -euo pipefail
+trap 'echo "test.sh: failed at line $LINENO: $BASH_COMMAND" >&2' ERR
 top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/scripts/build.sh"
 export WINEPREFIX="$top/build/wineprefix" WINEARCH=win32 WINEDEBUG=-all
 "$top/scripts/wine-prefix.sh" "$WINEPREFIX"
 # One wineserver for the whole run: each program then starts in milliseconds instead of a second.
-wineserver -p
+wineserver -p || echo "test.sh: no persistent wineserver; programs will start more slowly" >&2
 trap 'wineserver -k 2>/dev/null || true' EXIT
 cd "$top/build"
 # Wine starts its services and, with the first window, its desktop process on first use; started from inside a
